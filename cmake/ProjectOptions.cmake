@@ -1,0 +1,24 @@
+# Warnings and sanitizers for the project's own targets: call orv_target_options(<target>).
+
+add_library(orv_warnings INTERFACE)
+target_compile_options(orv_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+  -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Werror
+  $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>)
+
+if(ORV_SANITIZER)
+  string(REPLACE ";" "," _orv_san "${ORV_SANITIZER}")
+  add_compile_options(-fsanitize=${_orv_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_orv_san})
+endif()
+
+function(orv_target_options target)
+  target_link_libraries(${target} PRIVATE orv_warnings)
+endfunction()
+
+# A shared library of ours that exports only what is marked ORV_EXPORT.
+function(orv_hidden_visibility target)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
