@@ -1,0 +1,90 @@
+#pragma once
+// The process-wide call trace of the stand-ins.
+//
+// Every call into a stand-in of a sibling library appends one entry: component, operation,
+// the arguments rendered as text, and the calling thread's id (GetCurrentThreadId). Tests and
+// orvhost read and clear it; the logger is not traced, since the log is its own record.
+//
+// Thread safety: every function here may be called from any thread at any time. Entries keep
+// the order in which their appends took the trace's lock; `sequence` numbers that order and
+// keeps counting across ClearTrace, so a reader can tell two snapshots apart.
+
+#include <chrono>
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace orvsim {
+
+struct TraceEntry {
+    std::uint64_t sequence = 0;
+    std::string component;               // class or library, e.g. "AgentInitializer"
+    std::string operation;               // member, e.g. "InitializeAllAgents"
+    std::vector<std::string> arguments;  // each argument as text (UTF-8), in call order
+    std::uint32_t threadId = 0;          // GetCurrentThreadId() of the caller
+};
+
+// Appends one entry.
+void Trace(std::string_view component, std::string_view operation,
+           std::vector<std::string> arguments = {});
+
+// A copy of every entry still held, oldest first.
+std::vector<TraceEntry> TraceSnapshot();
+
+// Entries of one component (and, if `operation` is not empty, of one operation), oldest first.
+std::vector<TraceEntry> TraceOf(std::string_view component, std::string_view operation = {});
+
+// Number of entries of one component (and operation, if given).
+std::size_t TraceCount(std::string_view component, std::string_view operation = {});
+
+// Drops every entry. Sequence numbers go on from where they were.
+void ClearTrace();
+
+// The trace keeps at most this many entries and drops the oldest beyond it, so that a host
+// running for days does not grow without bound. TraceDropped counts what was dropped.
+void SetTraceCapacity(std::size_t maxEntries);
+std::uint64_t TraceDropped();
+
+// Blocks until an entry held by the trace satisfies `match` or `timeout` (real time) passes.
+// Returns whether one did. For tests that wait for work done on another thread.
+bool WaitForTrace(const std::function<bool(const TraceEntry&)>& match,
+                  std::chrono::milliseconds timeout);
+
+// One entry as a single line: "[seq] tid component::operation(arg, arg)".
+std::string FormatTraceEntry(const TraceEntry& entry);
+
+// --- Rendering of arguments -------------------------------------------------------------
+
+std::string TraceText(std::wstring_view text);  // UTF-8 of the wide text
+std::string TraceText(const wchar_t* text);     // "null" for a null pointer
+std::string TraceText(std::string_view text);
+std::string TraceText(const char* text);
+std::string TraceText(bool value);
+std::string TraceText(const void* pointer);  // "null" or "0x..." (handles, objects)
+
+template <std::integral T>
+requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, wchar_t>) std::string
+    TraceText(T value) {
+    return std::to_string(value);
+}
+
+template <class T>
+requires std::is_enum_v<T> std::string TraceText(T value) {
+    return std::to_string(static_cast<std::underlying_type_t<T>>(value));
+}
+
+// Appends one entry with each argument rendered by TraceText.
+template <class... Args>
+void TraceCall(std::string_view component, std::string_view operation, const Args&... args) {
+    std::vector<std::string> arguments;
+    arguments.reserve(sizeof...(Args));
+    (arguments.push_back(TraceText(args)), ...);
+    Trace(component, operation, std::move(arguments));
+}
+
+}  // namespace orvsim
