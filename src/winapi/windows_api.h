@@ -1,0 +1,33 @@
+#pragma once
+// The one include for Win32 names. On Windows: the platform's own headers. Elsewhere: the
+// same names, types and constants, implemented over the simulated machine of liborvwinapi
+// (arranged and read through the C++ control API in "winapi/sim/").
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <winevt.h>
+#include <objbase.h>
+// _time64 belongs to the C runtime.
+#include <time.h>
+
+#else
+
+#include "winapi/posix/types.h"
+#include "winapi/posix/errors.h"
+#include "winapi/posix/sync.h"
+#include "winapi/posix/time.h"
+#include "winapi/posix/system.h"
+#include "winapi/posix/threadpool.h"
+#include "winapi/posix/registry.h"
+#include "winapi/posix/services.h"
+#include "winapi/posix/eventlog.h"
+#include "winapi/posix/com.h"
+
+#endif
