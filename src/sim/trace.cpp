@@ -1,14 +1,12 @@
 #include "sim/trace.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <iterator>
-#include <mutex>
 
 #include "sim/common_base/unicode.h"
-#include "winapi/thread_annotations.h"
+#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvsim {
@@ -20,49 +18,54 @@ class CallTrace {
   public:
     void Append(TraceEntry entry) EXCLUDES(mutex_) {
         {
-            std::lock_guard lock(mutex_);
+            tsa::MutexLock lock(mutex_);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
             TrimLocked();
         }
-        appended_.notify_all();
+        appended_.NotifyAll();
     }
 
     std::vector<TraceEntry> Select(const std::function<bool(const TraceEntry&)>& match)
         EXCLUDES(mutex_) {
-        std::lock_guard lock(mutex_);
+        tsa::MutexLock lock(mutex_);
         std::vector<TraceEntry> out;
         std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(out), match);
         return out;
     }
 
     std::size_t Count(const std::function<bool(const TraceEntry&)>& match) EXCLUDES(mutex_) {
-        std::lock_guard lock(mutex_);
+        tsa::MutexLock lock(mutex_);
         return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(), match));
     }
 
     void Clear() EXCLUDES(mutex_) {
-        std::lock_guard lock(mutex_);
+        tsa::MutexLock lock(mutex_);
         entries_.clear();
     }
 
     void SetCapacity(std::size_t capacity) EXCLUDES(mutex_) {
-        std::lock_guard lock(mutex_);
+        tsa::MutexLock lock(mutex_);
         capacity_ = std::max<std::size_t>(capacity, 1);
         TrimLocked();
     }
 
     std::uint64_t Dropped() EXCLUDES(mutex_) {
-        std::lock_guard lock(mutex_);
+        tsa::MutexLock lock(mutex_);
         return dropped_;
     }
 
     bool WaitFor(const std::function<bool(const TraceEntry&)>& match,
                  std::chrono::milliseconds timeout) EXCLUDES(mutex_) {
-        std::unique_lock lock(mutex_);
-        return appended_.wait_for(lock, timeout, [&]() REQUIRES(mutex_) {
-            return std::any_of(entries_.begin(), entries_.end(), match);
-        });
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        tsa::MutexLock lock(mutex_);
+        while (!std::any_of(entries_.begin(), entries_.end(), match)) {
+            if (!appended_.WaitUntil(mutex_, deadline) &&
+                std::chrono::steady_clock::now() >= deadline) {
+                return std::any_of(entries_.begin(), entries_.end(), match);
+            }
+        }
+        return true;
     }
 
   private:
@@ -73,8 +76,8 @@ class CallTrace {
         }
     }
 
-    std::mutex mutex_;
-    std::condition_variable appended_;
+    tsa::Mutex mutex_;
+    tsa::CondVar appended_;
     std::deque<TraceEntry> entries_ GUARDED_BY(mutex_);
     std::uint64_t nextSequence_ GUARDED_BY(mutex_) = 1;
     std::uint64_t dropped_ GUARDED_BY(mutex_) = 0;
@@ -172,6 +175,22 @@ std::string TraceText(const void* pointer) {
     std::snprintf(buffer, sizeof buffer, "0x%llx",
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(pointer)));
     return buffer;
+}
+
+std::string TraceText(HKEY key) {
+    if (key == HKEY_LOCAL_MACHINE) {
+        return "HKEY_LOCAL_MACHINE";
+    }
+    if (key == HKEY_CURRENT_USER) {
+        return "HKEY_CURRENT_USER";
+    }
+    if (key == HKEY_USERS) {
+        return "HKEY_USERS";
+    }
+    if (key == HKEY_CLASSES_ROOT) {
+        return "HKEY_CLASSES_ROOT";
+    }
+    return TraceText(static_cast<const void*>(key));
 }
 
 }  // namespace orvsim

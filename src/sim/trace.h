@@ -19,6 +19,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "winapi/windows_api.h"
+
 namespace orvsim {
 
 struct TraceEntry {
@@ -66,6 +68,7 @@ std::string TraceText(std::string_view text);
 std::string TraceText(const char* text);
 std::string TraceText(bool value);
 std::string TraceText(const void* pointer);  // "null" or "0x..." (handles, objects)
+std::string TraceText(HKEY key);  // a predefined root by its name, e.g. "HKEY_LOCAL_MACHINE"
 
 template <std::integral T>
 requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, wchar_t>) std::string
