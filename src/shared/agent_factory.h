@@ -18,7 +18,7 @@
 namespace orv {
 
 class AgentFactory {
-public:
+  public:
     AgentFactory() = default;
     ~AgentFactory() = default;
 
@@ -75,7 +75,7 @@ public:
     const std::shared_ptr<IExtensionModule>& GetExtensionModule() const { return extension_; }
     const std::shared_ptr<IEventManager>& GetEventManager() const { return event_manager_; }
 
-private:
+  private:
     // Slot order, which the copy operations follow.
     std::shared_ptr<IConfigAgent> config_policy_;
     std::shared_ptr<ORV::AgentInterface::Notification::INotificationAgent> notification_;

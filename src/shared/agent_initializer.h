@@ -13,8 +13,8 @@
 #include "shared/export.h"
 
 class AgentInitializer {
-public:
-    ORV_EXPORT AgentInitializer();  // empty list
+  public:
+    ORV_EXPORT AgentInitializer();   // empty list
     ORV_EXPORT ~AgentInitializer();  // frees the list's storage only
 
     // Copies the pointer values (the same agents).
@@ -40,7 +40,7 @@ public:
 
     const std::vector<IORVAgent*>& GetORVAgents() const { return agents_; }
 
-private:
+  private:
     // Written by SetORVAgents on the worker thread before the rounds run there; not shared
     // otherwise.
     std::vector<IORVAgent*> agents_;

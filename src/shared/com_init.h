@@ -7,14 +7,13 @@
 // constructor and the copy assignment, exported. An object belongs to the thread that built
 // it.
 
-#include <cstdint>
-
 #include "shared/export.h"
+#include "winapi/windows_api.h"
 
 namespace ORV {
 
 class ComInit {
-public:
+  public:
     // Common base library. multiThreaded: initialise a multi-threaded apartment rather than
     // an apartment-threaded one.
     explicit ComInit(bool multiThreaded);
@@ -29,7 +28,7 @@ public:
     ORV_EXPORT ComInit& operator=(const ComInit& other);
     ComInit(const ComInit&) = delete;  // a second owner would end COM twice
 
-    std::int32_t _hResInit;
+    HRESULT _hResInit;  // of CoInitializeEx
 };
 
 }  // namespace ORV

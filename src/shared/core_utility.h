@@ -27,7 +27,7 @@ namespace ORV {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class ORV_EXPORT CoreUtility {
-public:
+  public:
     // The client's registry key, relative to HKEY_LOCAL_MACHINE: "Software\Quelro\ORV",
     // null-terminated. Exported as the array itself.
     static const wchar_t kORVRegistryPathW[];
@@ -80,7 +80,7 @@ public:
         return GetClientAuthImpl(request);
     }
 
-protected:
+  protected:
     // Common base library: the behaviour behind the slots above.
     std::wstring GetDeviceIDImpl();
     std::wstring GetLogicalDeviceIDImpl();
@@ -97,8 +97,8 @@ protected:
     std::wstring ConstructUrlWithMtlsBaseUriImpl(std::wstring path);
     std::wstring ConstructUrlWithBaseUriFromMtlsImpl(std::wstring url);
     std::wstring ExtractEpFromUrlImpl(std::wstring& url);
-    ORVCore::BoolResult ValidateJwtImpl(const std::string& token,
-                                        std::list<std::wstring> audiences, bool verifyExpiry);
+    ORVCore::BoolResult ValidateJwtImpl(const std::string& token, std::list<std::wstring> audiences,
+                                        bool verifyExpiry);
     ORVCore::BoolResult ValidateJwtImpl(const std::string& token,
                                         std::shared_ptr<IConfigAgent> configAgent,
                                         bool verifyExpiry);

@@ -37,7 +37,7 @@ enum Architecture : std::uint32_t {
 };
 
 class ORV_EXPORT DeviceInfoProvider {
-public:
+  public:
     // Machine-type codes of the maker's own models, then ten empty strings, an unknown
     // architecture (0xFFFF), null platform values and no forced refresh.
     DeviceInfoProvider();
@@ -63,7 +63,7 @@ public:
     virtual void setForceRefresh(bool forceRefresh) { setForceRefreshImpl(forceRefresh); }
     virtual ~DeviceInfoProvider() = default;
 
-protected:
+  protected:
     // Shared-native library: the behaviour behind the slots above.
     std::wstring GetMTMImpl();
     std::wstring GetSystemSerialNumberImpl();
@@ -93,10 +93,10 @@ protected:
     std::wstring mt_;
     std::wstring model_;
     std::wstring bios_version_;
-    Architecture architecture_;        // 14
-    void* platform_handle_;            // 15: two pointer-sized platform values,
-    void* platform_context_;           //     never used by this library
-    bool force_refresh_;               // 16
+    Architecture architecture_;  // 14
+    void* platform_handle_;      // 15: two pointer-sized platform values,
+    void* platform_context_;     //     never used by this library
+    bool force_refresh_;         // 16
 
     friend class ::SharedTypesTestPeer;  // tests read the defaults
 };

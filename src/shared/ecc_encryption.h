@@ -13,7 +13,7 @@ class IECCrypt;
 }  // namespace ORVCore
 
 class EccEncryption {
-public:
+  public:
     // Takes ownership of crypt (may be null).
     explicit EccEncryption(ORVCore::IECCrypt* crypt = nullptr) noexcept : crypt_(crypt) {}
 
@@ -31,7 +31,7 @@ public:
     // The object held, still owned by this.
     ORVCore::IECCrypt* get() const noexcept { return crypt_.get(); }
 
-private:
+  private:
     struct Deleter {
         void operator()(ORVCore::IECCrypt* crypt) const noexcept;  // ORVCore::ECCrypt_Delete
     };

@@ -10,7 +10,7 @@
 #include "shared/export.h"
 
 class LogThrottler {
-public:
+  public:
     // What the throttler remembers of one message; together with its key, 128 bytes.
     struct Entry {
         std::wstring lastText;
@@ -30,7 +30,7 @@ public:
     LogThrottler(const LogThrottler&) = delete;
     LogThrottler& operator=(const LogThrottler&) = delete;
 
-private:
+  private:
     // Message key -> what was seen of it. Guarded by mutex_.
     std::unordered_map<std::wstring, Entry> entries_;
     std::mutex mutex_;

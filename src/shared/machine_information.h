@@ -20,7 +20,7 @@
 // Exported as a whole so that its virtual table and type information are visible to the
 // sibling libraries. Member functions defined inline stay hidden.
 class ORV_EXPORT MachineInformation {
-public:
+  public:
     // Shared-native library.
     MachineInformation();
     static MachineInformation* GetInstance();
@@ -107,37 +107,37 @@ public:
     bool os_is_s_mode();
     void set_os_is_s_mode(const bool& value);
 
-private:
+  private:
     friend class SharedTypesTestPeer;  // tests reach the fields that have no accessor
 
-    std::wstring device_name_;  // 1
-    std::wstring device_manufacturer_;  // 2
-    std::wstring device_brand_;  // 3
-    std::wstring device_subbrand_;  // 4
-    std::wstring device_family_;  // 5
-    std::wstring device_model_;  // 6
-    std::wstring device_mt_;  // 7
-    std::wstring device_enclosuretype_;  // 8
-    std::wstring device_bios_version_;  // 9
-    std::wstring device_bios_release_date_;  // 10
-    std::wstring device_ec_release_date_;  // 11
-    std::wstring device_bios_version_short_;  // 12
-    std::wstring device_image_info_;  // 13
-    std::wstring device_ec_version_;  // 14
-    std::wstring device_smbios_version_;  // 15
-    std::wstring serial_number_;  // 16
-    std::wstring baseboard_serial_number_;  // 17
-    std::wstring os_name_;  // 18
-    std::wstring os_version_;  // 19
-    std::wstring os_language_;  // 20
-    std::wstring os_region_;  // 21
-    std::wstring os_update_title_;  // 22
-    std::wstring os_update_description_;  // 23
-    std::wstring os_description_;  // 24
-    std::wstring device_info_datetime_;  // 25
-    std::wstring npu_exists_;  // 26
-    std::wstring npu_mfr_;  // 27
-    std::wstring npu_description_;  // 28
+    std::wstring device_name_;                             // 1
+    std::wstring device_manufacturer_;                     // 2
+    std::wstring device_brand_;                            // 3
+    std::wstring device_subbrand_;                         // 4
+    std::wstring device_family_;                           // 5
+    std::wstring device_model_;                            // 6
+    std::wstring device_mt_;                               // 7
+    std::wstring device_enclosuretype_;                    // 8
+    std::wstring device_bios_version_;                     // 9
+    std::wstring device_bios_release_date_;                // 10
+    std::wstring device_ec_release_date_;                  // 11
+    std::wstring device_bios_version_short_;               // 12
+    std::wstring device_image_info_;                       // 13
+    std::wstring device_ec_version_;                       // 14
+    std::wstring device_smbios_version_;                   // 15
+    std::wstring serial_number_;                           // 16
+    std::wstring baseboard_serial_number_;                 // 17
+    std::wstring os_name_;                                 // 18
+    std::wstring os_version_;                              // 19
+    std::wstring os_language_;                             // 20
+    std::wstring os_region_;                               // 21
+    std::wstring os_update_title_;                         // 22
+    std::wstring os_update_description_;                   // 23
+    std::wstring os_description_;                          // 24
+    std::wstring device_info_datetime_;                    // 25
+    std::wstring npu_exists_;                              // 26
+    std::wstring npu_mfr_;                                 // 27
+    std::wstring npu_description_;                         // 28
     std::vector<std::wstring> device_extension_keyvalue_;  // 29
     std::vector<std::wstring> gpu_names_;                  // 30
     std::wstring device_tag_;                              // 31

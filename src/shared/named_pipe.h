@@ -15,7 +15,7 @@
 class SharedTypesTestPeer;
 
 class CNamedPipeServer {
-public:
+  public:
     // Answers one request from a connected client.
     using RequestHandler = std::function<std::wstring(const std::wstring& request)>;
     // Told when a client connects (true) or disconnects (false), with the client's process id.
@@ -28,7 +28,7 @@ public:
     ORV_EXPORT CNamedPipeServer(const CNamedPipeServer& other);
     ORV_EXPORT CNamedPipeServer& operator=(const CNamedPipeServer& other);
 
-private:
+  private:
     friend class ::SharedTypesTestPeer;  // tests reach the fields
 
     // Fields are used by the common base library under lock_.
@@ -45,14 +45,14 @@ private:
 };
 
 class CNamedPipeClient {
-public:
+  public:
     CNamedPipeClient() = default;
     ~CNamedPipeClient() = default;
     // The queue is copied entry by entry, keeping the order.
     ORV_EXPORT CNamedPipeClient(const CNamedPipeClient& other);
     ORV_EXPORT CNamedPipeClient& operator=(const CNamedPipeClient& other);
 
-private:
+  private:
     friend class ::SharedTypesTestPeer;  // tests reach the fields
 
     // A client endpoint belongs to one thread.

@@ -56,7 +56,7 @@ enum class NotificationProvider : std::int32_t {
 };
 
 class ORVNotificationData {
-public:
+  public:
     // Shared-native library: see the payload table above.
     ORVNotificationData(int topicId, int eventState, std::wstring payload);
     ~ORVNotificationData();
@@ -93,25 +93,25 @@ public:
     const std::map<std::wstring, std::wstring>& attributes() const { return attributes_; }
     const std::wstring& correlationId() const { return correlation_id_; }
 
-private:
-    std::wstring payload_;                               // 1
-    std::int32_t topic_id_ = 0;                          // 2
-    std::int32_t event_state_ = 0;                       // 3
-    std::int32_t error_code_ = 0;                        // 4
-    std::wstring message_type_;                          // 5
-    std::wstring action_type_;                           // 6
-    std::wstring message_id_;                            // 7
-    std::wstring source_;                                // 8
-    std::wstring timestamp_;                             // 9
-    std::wstring extension_id_;                          // 10
-    std::map<std::wstring, std::wstring> attributes_;    // 11
-    std::wstring correlation_id_;                        // 12
-    std::wstring device_action_state_;                   // 13
+  private:
+    std::wstring payload_;                                          // 1
+    std::int32_t topic_id_ = 0;                                     // 2
+    std::int32_t event_state_ = 0;                                  // 3
+    std::int32_t error_code_ = 0;                                   // 4
+    std::wstring message_type_;                                     // 5
+    std::wstring action_type_;                                      // 6
+    std::wstring message_id_;                                       // 7
+    std::wstring source_;                                           // 8
+    std::wstring timestamp_;                                        // 9
+    std::wstring extension_id_;                                     // 10
+    std::map<std::wstring, std::wstring> attributes_;               // 11
+    std::wstring correlation_id_;                                   // 12
+    std::wstring device_action_state_;                              // 13
     NotificationProvider provider_ = NotificationProvider::Client;  // 14
 };
 
 class ORVTag {
-public:
+  public:
     ORVTag() = default;
     ORVTag(std::wstring tagName, std::wstring tagValue)
         : name(std::move(tagName)), value(std::move(tagValue)) {}

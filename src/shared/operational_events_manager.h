@@ -14,6 +14,8 @@
 
 #include "shared/export.h"
 
+class SharedTypesTestPeer;
+
 namespace ORV {
 
 // Kind and level of an operational event. Their values are the common base library's; the
@@ -22,28 +24,30 @@ enum class OperationalEventType : std::int32_t {};
 enum class OperationalEventLevel : std::int32_t {};
 
 class OperationalEventsSyncQueue {
-public:
+  public:
     OperationalEventsSyncQueue() = default;
     ORV_EXPORT ~OperationalEventsSyncQueue();  // destroys the string, then the mutex
 
     OperationalEventsSyncQueue(const OperationalEventsSyncQueue&) = delete;
     OperationalEventsSyncQueue& operator=(const OperationalEventsSyncQueue&) = delete;
 
-private:
+  private:
     std::mutex mutex_;
     // Queued events as serialised JSON lines. Guarded by mutex_.
     std::string pending_;
 };
 
 class OperationalEventsCloudSync {
-public:
+  public:
     // 100, 3, 60000, 60000, 120000, 240000; then zeros, a fresh mutex, zeros, empty string.
     ORV_EXPORT OperationalEventsCloudSync();
 
     OperationalEventsCloudSync(const OperationalEventsCloudSync&) = delete;
     OperationalEventsCloudSync& operator=(const OperationalEventsCloudSync&) = delete;
 
-private:
+  private:
+    friend class ::SharedTypesTestPeer;  // tests read the initial values
+
     // Upload policy; fixed at construction, read by any thread.
     std::uint32_t batch_size_;
     std::uint32_t max_retries_;
@@ -51,7 +55,7 @@ private:
     std::uint32_t retry_delay_ms_;
     std::uint32_t backoff_step_ms_;
     std::uint32_t max_backoff_ms_;
-    std::uint64_t uploaded_count_;   // guarded by mutex_ (as are the fields below it)
+    std::uint64_t uploaded_count_;  // guarded by mutex_ (as are the fields below it)
     std::uint64_t failed_count_;
     std::mutex mutex_;
     std::uint64_t last_upload_time_;
@@ -60,7 +64,7 @@ private:
 };
 
 class OperationalEventsManager {
-public:
+  public:
     // Common base library.
     OperationalEventsManager();
     static OperationalEventsManager& GetInstance();
@@ -78,7 +82,7 @@ public:
     // Destroys the realm, then releases sync_, then queue_.
     ORV_EXPORT ~OperationalEventsManager();
 
-private:
+  private:
     // The fields below are written by the common base library under its own discipline
     // (the queue's mutex); this library only copies and destroys them.
     std::shared_ptr<OperationalEventsSyncQueue> queue_;

@@ -23,7 +23,7 @@ class DeviceInfoProvider;
 namespace orv {
 
 class ORVHelperFactory {
-public:
+  public:
     ORVHelperFactory() = default;
     ~ORVHelperFactory() = default;
 
@@ -49,7 +49,7 @@ public:
     std::shared_ptr<ORV::OrvStatusManager>& GetOrvStatusManager();
     std::shared_ptr<ORV::DeviceInfoProvider>& GetDeviceInfoProviderAgent();
 
-private:
+  private:
     // Slot order, which the copy operations follow.
     std::shared_ptr<MachineInformation> machine_information_;
     std::shared_ptr<ApplicabilityEvaluator> applicability_evaluator_;

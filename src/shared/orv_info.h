@@ -9,7 +9,7 @@
 #include "shared/export.h"
 
 class OrvInfo {
-public:
+  public:
     OrvInfo() = default;
     ~OrvInfo() = default;
 
@@ -23,7 +23,7 @@ public:
     // The service's version as text, e.g. "1.2.3.4".
     std::wstring GetOrvServiceVersion();
 
-private:
+  private:
     friend class SharedTypesTestPeer;  // tests reach the fields
 
     std::wstring service_version_;

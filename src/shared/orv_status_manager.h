@@ -23,7 +23,7 @@ struct OrvStatusRecord {
 static_assert(sizeof(OrvStatusRecord) == 24);
 
 class OrvStatusManager {
-public:
+  public:
     // Shared-native library.
     OrvStatusManager();
     // The process-wide manager. The caller (the service) puts it under a shared pointer that
@@ -41,7 +41,7 @@ public:
     OrvStatusManager(const OrvStatusManager&) = delete;
     OrvStatusManager& operator=(const OrvStatusManager&) = delete;
 
-private:
+  private:
     std::mutex mutex_;
     // Component id -> its recorded errors. Guarded by mutex_.
     std::unordered_map<std::uint64_t, std::vector<OrvStatusRecord>> errors_;

@@ -16,7 +16,7 @@ namespace orv {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class ORV_EXPORT PersonaUtility {
-public:
+  public:
     // Constructors set the virtual table only; assignments do nothing and return *this.
     PersonaUtility();
     PersonaUtility(const PersonaUtility& other);
@@ -36,7 +36,7 @@ public:
         return RegistryPersonaValueExistsImpl(valueName);
     }
 
-protected:
+  protected:
     // Shared-native library: the behaviour behind the slots above.
     bool IsBusinessProfessionalImpl();
     bool IsGamerImpl();

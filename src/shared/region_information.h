@@ -8,7 +8,7 @@
 #include "shared/export.h"
 
 class RegionInformation {
-public:
+  public:
     RegionInformation() = default;
     ORV_EXPORT RegionInformation(const RegionInformation& other);
     // Assigns each string unless other is *this.
@@ -31,7 +31,7 @@ public:
     ORV_EXPORT void set_language_code(const std::wstring& value);
     ORV_EXPORT void set_region_info_datetime(const std::wstring& value);
 
-private:
+  private:
     std::wstring region_name_;
     std::wstring country_name_;
     std::wstring country_code_;

@@ -15,7 +15,7 @@ namespace ORV {
 struct SendTelemetryCommandParams;  // defined by the libraries that process the command
 
 class SendTelemetryCommandHandler {
-public:
+  public:
     using Callback = std::function<void(SendTelemetryCommandParams&)>;
 
     // Least time between two collections that the command may trigger: 5 minutes.
@@ -37,7 +37,7 @@ public:
     const Callback& recollectHandler() const { return recollect_handler_; }
     const Callback& duplicateHandler() const { return duplicate_handler_; }
 
-private:
+  private:
     Callback recollect_handler_;
     Callback duplicate_handler_;
     // When the command last ran (milliseconds since the epoch, 0 never); kept by the libraries

@@ -12,7 +12,7 @@ namespace orv {
 
 // The user's persona (shared-native library).
 class Persona {
-public:
+  public:
     Persona() = default;
     Persona(const Persona&) = default;
     Persona(Persona&&) = default;
@@ -25,7 +25,7 @@ public:
 
 // Writes the client's critical events to the Windows event log (common base library).
 class CriticalEventLogger {
-public:
+  public:
     // Called with each critical event's text after it is logged; may be empty.
     using Callback = std::function<void(const std::wstring&)>;
 
@@ -45,7 +45,7 @@ namespace ORV::DataSync {
 
 // Filters custom data before it is synchronised (data-sync library).
 class CustomDataFilter {
-public:
+  public:
     CustomDataFilter() = default;
     CustomDataFilter(const CustomDataFilter&) = default;
     CustomDataFilter(CustomDataFilter&&) = default;
@@ -58,7 +58,7 @@ public:
 
 // Derives device tags from the graphics adapters (shared-native library).
 class GpuTagGenerator {
-public:
+  public:
     GpuTagGenerator() = default;
     GpuTagGenerator(const GpuTagGenerator&) = default;
     GpuTagGenerator(GpuTagGenerator&&) = default;
@@ -69,7 +69,7 @@ public:
 
 // Shows the client's alerts to the user (notification library).
 class NotificationAlertUtility {
-public:
+  public:
     NotificationAlertUtility() = default;
     NotificationAlertUtility(const NotificationAlertUtility&) = default;
     NotificationAlertUtility(NotificationAlertUtility&&) = default;

@@ -11,7 +11,7 @@
 namespace ORV {
 
 class ThreadGarbageCollector {
-public:
+  public:
     ThreadGarbageCollector(const ThreadGarbageCollector&) = delete;
     ThreadGarbageCollector& operator=(const ThreadGarbageCollector&) = delete;
 
@@ -23,7 +23,7 @@ public:
     // Reclaims the threads handed over so far. Any thread.
     void CleanUp();
 
-private:
+  private:
     ORV_EXPORT ThreadGarbageCollector();   // empty list, fresh mutex
     ORV_EXPORT ~ThreadGarbageCollector();  // destroys the mutex, then frees the list's storage
 

@@ -11,7 +11,7 @@
 #include "shared/export.h"
 
 class Version {
-public:
+  public:
     Version() = default;
     Version(std::int32_t majorPart, std::int32_t minorPart, std::int32_t buildPart,
             std::int32_t revisionPart)
@@ -46,7 +46,7 @@ public:
     std::int32_t GetBuild() const { return build_; }
     std::int32_t GetRevision() const { return revision_; }
 
-private:
+  private:
     std::int32_t major_ = 0;
     std::int32_t minor_ = 0;
     std::int32_t build_ = 0;

@@ -6,7 +6,7 @@
 #include <mutex>
 
 class Win32MutexLock {
-public:
+  public:
     Win32MutexLock() = default;
     Win32MutexLock(const Win32MutexLock& /*other*/) {}
     Win32MutexLock& operator=(const Win32MutexLock& /*other*/) { return *this; }
@@ -16,6 +16,6 @@ public:
     void unlock() { mutex_.unlock(); }
     bool try_lock() { return mutex_.try_lock(); }
 
-private:
+  private:
     std::recursive_mutex mutex_;
 };

@@ -1,0 +1,16 @@
+#include "shared/persona_utility.h"
+
+namespace orv {
+
+// No data: constructing sets the virtual table, assigning has nothing to do.
+PersonaUtility::PersonaUtility() = default;
+PersonaUtility::PersonaUtility(const PersonaUtility& /*other*/) = default;
+PersonaUtility::PersonaUtility(PersonaUtility&& /*other*/) = default;
+PersonaUtility& PersonaUtility::operator=(const PersonaUtility& /*other*/) {
+    return *this;
+}
+PersonaUtility& PersonaUtility::operator=(PersonaUtility&& /*other*/) {
+    return *this;
+}
+
+}  // namespace orv
