@@ -4,6 +4,7 @@
 
 #include "platform/common_base/log.h"
 #include "platform/common_base/orv_agent.h"
+#include "sim/common_base/internal_reset.h"
 #include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
@@ -60,12 +61,24 @@ bool RunRound(Round round, const std::vector<IORVAgent*>& agents, HANDLE stopEve
     return StopRequested(stopEvent);
 }
 
+AgentInitializer& Instance() {
+    static AgentInitializer instance;
+    return instance;
+}
+
 }  // namespace
+
+namespace orvsim::internal {
+
+void ResetAgentInitializer() {
+    Instance() = AgentInitializer();
+}
+
+}  // namespace orvsim::internal
 
 AgentInitializer* AgentInitializer::GetInstance() {
     orvsim::TraceCall(kComponent, "GetInstance");
-    static AgentInitializer instance;
-    return &instance;
+    return &Instance();
 }
 
 void AgentInitializer::SetORVAgents(std::vector<IORVAgent*>& agents) {

@@ -1,0 +1,20 @@
+#pragma once
+// Reading the operational events the client reported (C++ control API for tests and
+// orvhost). Any thread.
+
+#include <string>
+#include <vector>
+
+#include "shared/operational_event.h"
+
+namespace orvsim {
+
+// Every event ORV::OperationalEventsManager::HandleEvent took, oldest first. Each carries the
+// realm that was set when it was taken (UTF-8) and the caller's text as its timestamp.
+std::vector<ORV::OperationalEvent> OperationalEvents();
+void ClearOperationalEvents();
+
+// Clears the events and gives the manager a fresh state (no realm).
+void ResetOperationalEvents();
+
+}  // namespace orvsim

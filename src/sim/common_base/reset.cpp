@@ -1,0 +1,18 @@
+#include "platform/common_base/utility.h"
+#include "shared/agent_initializer.h"
+#include "sim/common_base/control.h"
+#include "sim/common_base/internal_reset.h"
+
+namespace orvsim {
+
+void ResetCommonBase() {
+    ResetAgentArrangements();
+    ResetEnvironmentArrangements();
+    ClearLogRecords();
+    ResetOperationalEvents();
+    internal::ResetCriticalEventCallback();
+    internal::ResetAgentInitializer();
+    ORV::utility::OrvVersionName.clear();
+}
+
+}  // namespace orvsim
