@@ -1,0 +1,53 @@
+#include "service/orv_client_service.h"
+
+#include "platform/common_base/log.h"
+#include "platform/common_base/reg_monitor.h"
+
+// The remaining agent interfaces are complete here so that the shared pointers can be
+// released by this translation unit.
+#include "service/agent_headers.h"
+
+OrvClientService::OrvClientService(SERVICE_STATUS_HANDLE statusHandle)
+    : _hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      _hFullInitEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      _hServiceStartedEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      _hStatus(statusHandle) {}
+
+OrvClientService::~OrvClientService() {
+    for (HANDLE* handle : {&_hFullInitEvent, &_hStopEvent, &_hRunningMutex,
+                           &_hServiceStartedEvent}) {
+        if (*handle != nullptr) {
+            CloseHandle(*handle);
+            *handle = nullptr;
+        }
+    }
+    // Agents last declared first, as members would be; the monitor and the roster follow.
+    _extensionModule.reset();
+    _eventManager.reset();
+    _dataSyncAgent.reset();
+    _deployAgent.reset();
+    _clientBrokerManager.reset();
+    _appProvisioningAgent.reset();
+    _notificationAgent.reset();
+    _downloadAgent.reset();
+    _mdmAgent.reset();
+    _configPolicyAgent.reset();
+    _coreAdapterAgent.reset();
+    _deviceRegistrationAgent.reset();
+    _regMonitor.reset();
+}
+
+bool OrvClientService::IsServiceStopInitiated() {
+    if (WaitForSingleObject(_hStopEvent, 0) != WAIT_OBJECT_0) {
+        return false;
+    }
+    StopProbeUnInit();
+    return true;
+}
+
+void OrvClientService::StopProbeUnInit() {
+    constexpr const wchar_t* kScope = L"OrvClientService::IsServiceStopInitiated";
+    ORV::g_log.d(L"%s: Calling Uninit", kScope);
+    UnInit();
+    ORV::g_log.d(L"%s: Completed Uninit", kScope);
+}

@@ -1,0 +1,209 @@
+#pragma once
+// OrvClientService: the service object. One per process, created by the OnStart entry point and
+// destroyed by the OnStop entry point after its OnStop has returned.
+//
+// Threads that act on it:
+//   - the host's start thread: OnStart (may block for as long as Windows setup lasts);
+//   - the worker thread (OrvWorkerThread), owned through _workerThread, joined by Cleanup;
+//   - the startup-type watcher (CheckAndUpdateORVStartUpType), owned through
+//     _startupTypeThread, created and joined under _agentsMutex;
+//   - the private control pool: OnServiceControlHandle, possibly several at once;
+//   - the bus's delivery thread: OnORVNotification;
+//   - the event-log channel thread: EventLogCallback;
+//   - the stop task: OnStop, which runs Cleanup unless pre-shutdown (a pool thread) won it.
+// Lock order: _uninitMutex before _agentsMutex. No lock is held across the worker join.
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "winapi/annotated_mutex.h"
+#include "winapi/thread_annotations.h"
+#include "winapi/windows_api.h"
+
+class IORVAgent;
+class IConfigAgent;
+class IMDMAgent;
+class IDownloadAgent;
+class IAppProvisioningAgent;
+class IClientBrokerManager;
+class IDeployAgent;
+class IDataSyncAgent;
+class IEventManager;
+class IExtensionModule;
+class ORVNotificationData;
+class DeviceContextEventMonitor;
+class KESCommandProcessor;
+class UserProcessAgent;
+namespace orv::registration {
+class IDeviceRegistration;
+}
+namespace orv_core {
+class ICoreAdapter;
+}
+class ApplicabilityEvaluator;
+namespace ORV {
+class CRegMonitor;
+class DeviceInfoProvider;
+class OrvStatusManager;
+}  // namespace ORV
+namespace ORV::AgentInterface::Notification {
+class INotificationAgent;
+}
+
+class OrvClientService final {
+  public:
+    // Creates the three start-up events; everything else starts empty.
+    explicit OrvClientService(SERVICE_STATUS_HANDLE statusHandle);
+    // Closes the events and the running mutex and drops the agents. Cleanup must have run
+    // (it joins the threads and closes the startup-type event).
+    ~OrvClientService();
+    OrvClientService(const OrvClientService&) = delete;
+    OrvClientService& operator=(const OrvClientService&) = delete;
+
+    // Host's start thread, once. Returns once the worker is launched or start-up gave up;
+    // blocks meanwhile for as long as Windows setup and OOBE last.
+    virtual void OnStart(DWORD argc, LPWSTR* argv);
+    // Stop task thread. Runs the one-time Cleanup, or waits for the one pre-shutdown runs.
+    virtual void OnStop();
+    // Control pool thread, any number at once. Always returns NO_ERROR.
+    virtual DWORD OnServiceControlHandle(DWORD control, DWORD eventType, void* eventData,
+                                         void* context);
+
+    // True when a stop was requested; UnInit has then run. Any thread.
+    bool IsServiceStopInitiated();
+
+    // Bus delivery thread.
+    void OnORVNotification(ORVNotificationData& notification);
+
+    // Brings the service's start type in line with `delayedStart`; silent on failure.
+    void ChangeORVStartUpType(bool delayedStart);
+
+    // The time-change announcement, shared by the event-log callback and the time-change
+    // control. Any thread; serialized by _timeChangeMutex.
+    void SendTimeChangeNotification(int32_t timeDiffSeconds) EXCLUDES(_timeChangeMutex);
+
+    // Event-log channel thread; `context` is the service object.
+    static DWORD WINAPI EventLogCallback(EVT_SUBSCRIBE_NOTIFY_ACTION action, PVOID context,
+                                         EVT_HANDLE event);
+    // |TimeDeltaInMs| of a rendered event, 0 when it has none or cannot be rendered.
+    int64_t GetTimeDeltaFromEvent(EVT_HANDLE event);
+
+    // The session id carried by a session-change control's event data, or -1.
+    int32_t GetSessionIdOfLoggedOffUser(void* eventData);
+
+  private:
+    // Worker thread steps, in the order the worker runs them.
+    void OrvWorkerThread();
+    void CreateRunningMutex();
+    void StartDeviceContextMonitor();
+    void ReadRealm();
+    bool SetUpStartupTypeHandling();  // true on ARM64
+    void SubscribeToSystemEventLog();
+    void InitializeCommandProcessor();
+    void RecordStartupEvent();
+    void LogDeviceContext();
+    void RegisterDevice();
+    bool WaitForFullInit();  // false when the stop came first
+    bool WaitOobeCompletion();
+    bool CheckImageState();
+    void IsImageStateComplete(bool& complete);
+    void StopProbeUnInit();
+
+    // Agent roster (worker thread).
+    using Roster = std::array<IORVAgent*, 12>;
+    // The shared helpers the factory set-up makes; the worker holds them until it returns.
+    struct HelperReferences {
+        std::shared_ptr<ORV::OrvStatusManager> statusManager;
+        std::shared_ptr<ORV::DeviceInfoProvider> deviceInfoProvider;
+        std::shared_ptr<ApplicabilityEvaluator> applicabilityEvaluator;
+    };
+    HelperReferences SetUpHelperFactory();
+    void CreateFirstAgentGroup(Roster& roster);
+    void CreateSecondAgentGroup(Roster& roster);
+    bool InitializeAgents();
+    void FullyInitializeAgents();
+    void TakeDown(const HelperReferences& helpers);
+
+    void Cleanup();
+    void CleanupSteps();
+    void UnInit();
+    bool ClaimCleanup();
+    void MarkCleanupDone();
+    std::unique_ptr<std::thread> TakeWorkerThread();
+    void CloseEventLogSubscription();
+
+    void DispatchControl(DWORD control, DWORD eventType, void* eventData, void* context);
+    void HandleClientControls(DWORD control, DWORD eventType, void* eventData, void* context);
+    void HandlePreShutdown();
+    void HandleTimeChangeControl(const void* eventData);
+    void Publish(int topicId, int eventState);
+
+    void HandleSessionChange(DWORD eventType, void* eventData);
+    void OnSessionLogon(int32_t sessionId, UserProcessAgent& userProcess);
+    void OnSessionLogoff(int32_t sessionId, UserProcessAgent& userProcess);
+    void OnSessionUnlock(int32_t sessionId, UserProcessAgent& userProcess);
+    void RestartUserProcessIfNeeded(UserProcessAgent& userProcess);
+    void RefreshPersonaTags();
+
+    void CheckAndUpdateORVStartUpType();
+    bool IsDelayedStartWanted();
+    void EvaluateStartUpType();
+
+
+    // Filled by the worker thread under _agentsMutex; UnInit reads it under the same lock.
+    std::vector<IORVAgent*> _agents;
+
+    // Handles are created in the constructor and closed in the destructor; setting and
+    // testing events is thread-safe.
+    HANDLE _hStopEvent = nullptr;
+    HANDLE _hRunningMutex = nullptr;  // worker thread only
+    // Launched by OnStart, taken and joined by Cleanup, which may run on another thread.
+    std::mutex _workerThreadMutex;
+    std::unique_ptr<std::thread> _workerThread;  // under _workerThreadMutex
+    std::unique_ptr<std::thread> _startupTypeThread;  // under _agentsMutex
+    HRESULT _hResCoInit = E_UNEXPECTED;  // OnStart writes, Cleanup reads
+    HANDLE _hFullInitEvent = nullptr;
+    // Created by the worker before the watcher starts; closed by Cleanup after the join.
+    std::atomic<HANDLE> _hStartupTypeChangeEvent{nullptr};
+    HANDLE _hServiceStartedEvent = nullptr;
+    std::recursive_mutex _uninitMutex;
+    tsa::Mutex _timeChangeMutex;
+    // Plain std::mutex: the agent initializer takes it by reference as that type.
+    std::mutex _agentsMutex;
+    int64_t _lastTimeChangeNotification GUARDED_BY(_timeChangeMutex) = 0;
+    std::atomic<bool> _cleanupStarted{false};
+    std::mutex _cleanupMutex;
+    std::condition_variable _cleanupDone;
+    std::atomic<bool> _cleanupInProgress{false};  // written under _cleanupMutex
+    SERVICE_STATUS_HANDLE _hStatus;
+    std::unique_ptr<ORV::CRegMonitor> _regMonitor;  // OnStart creates; Stop from Cleanup
+
+    // Agents: written by the worker thread (see _agents).
+    std::shared_ptr<orv::registration::IDeviceRegistration> _deviceRegistrationAgent;
+    std::shared_ptr<orv_core::ICoreAdapter> _coreAdapterAgent;
+    std::shared_ptr<IConfigAgent> _configPolicyAgent;
+    std::shared_ptr<IMDMAgent> _mdmAgent;
+    std::shared_ptr<IDownloadAgent> _downloadAgent;
+    std::shared_ptr<ORV::AgentInterface::Notification::INotificationAgent> _notificationAgent;
+    std::shared_ptr<IAppProvisioningAgent> _appProvisioningAgent;
+    std::shared_ptr<IClientBrokerManager> _clientBrokerManager;
+    std::shared_ptr<IDeployAgent> _deployAgent;
+    std::shared_ptr<IDataSyncAgent> _dataSyncAgent;
+    std::shared_ptr<IEventManager> _eventManager;
+    std::shared_ptr<IExtensionModule> _extensionModule;
+
+    std::atomic<bool> _fullyInitialized{false};
+    std::atomic<bool> _serviceStarted{false};
+    DeviceContextEventMonitor* _deviceContextEventMonitor = nullptr;  // under _agentsMutex
+    KESCommandProcessor* _commandProcessor = nullptr;                 // under _agentsMutex
+
+    // The System event-log subscription, kept so that Cleanup can close it before the
+    // object goes away: its callback must never reach a destroyed service.
+    std::atomic<EVT_HANDLE> _hEventLogSubscription{nullptr};
+};
