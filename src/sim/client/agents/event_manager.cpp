@@ -1,0 +1,120 @@
+#include "platform/event_manager/event_manager.h"
+
+#include <vector>
+
+#include "platform/event_manager/orv_event_monitor.h"
+#include "sim/client/agent_support.h"
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
+#include "winapi/annotated_mutex.h"
+
+namespace {
+
+constexpr char kComponent[] = "EventManager";
+
+orvsim::client::OwnedInstance<EventManager>& Instance() {
+    static orvsim::client::OwnedInstance<EventManager> instance;
+    return instance;
+}
+
+// What the event manager has received; kept apart from the instance so that it survives the
+// instance and reads back after the service has stopped.
+class Received {
+  public:
+    void Add(const orvsim::ForwardedControl& control) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        controls_.push_back(control);
+    }
+    std::vector<orvsim::ForwardedControl> Controls() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        return controls_;
+    }
+    void Clear() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        controls_.clear();
+    }
+
+  private:
+    tsa::Mutex mutex_;
+    std::vector<orvsim::ForwardedControl> controls_ GUARDED_BY(mutex_);
+};
+
+Received& TheReceived() {
+    static Received received;
+    return received;
+}
+
+constexpr DWORD kSessionChange = 14;
+
+}  // namespace
+
+EventManager* EventManager::GetInstance(SERVICE_STATUS_HANDLE statusHandle) {
+    const bool missing = orvsim::IsInstanceMissing(kComponent);
+    orvsim::client::TraceClientCall(kComponent, "GetInstance",
+                                    static_cast<const void*>(statusHandle),
+                                    missing ? "null" : "instance");
+    if (missing) {
+        return nullptr;
+    }
+    return Instance().Get([statusHandle] { return new EventManager(statusHandle); });
+}
+
+EventManager::EventManager(SERVICE_STATUS_HANDLE statusHandle)
+    : IORVAgent(L"EventManager"), statusHandle_(statusHandle) {
+    orvsim::client::AgentCreated(this);
+}
+
+EventManager::~EventManager() {
+    orvsim::client::AgentDestroyed(this);
+    Instance().Forget(this);
+}
+
+bool EventManager::Init() {
+    const bool initialized =
+        orvsim::client::TrackedInit(this, [this] { return IORVAgent::Init(); });
+    if (initialized) {
+        orvsim::client::QuietTrace quiet;  // the library's own monitor, not the caller's call
+        ORVEventMonitor::GetInstance()->Start();
+    }
+    return initialized;
+}
+
+bool EventManager::LogDeviceContext(bool immediate, const DeviceContext& context,
+                                    bool userTriggered) {
+    orvsim::client::TraceClientCall(kComponent, "LogDeviceContext", immediate, context.reason,
+                                    context.userSessionId, userTriggered);
+    // Recorded only by an initialised manager: before that it has nowhere to write.
+    return IsInitialized();
+}
+
+DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* eventData,
+                                     void* context) {
+    orvsim::client::TraceClientCall(kComponent, "OnServiceControl", control, eventType,
+                                    static_cast<const void*>(eventData),
+                                    static_cast<const void*>(context));
+    orvsim::ForwardedControl received;
+    received.control = control;
+    received.eventType = eventType;
+    received.hasEventData = eventData != nullptr;
+    if (control == kSessionChange && eventData != nullptr) {
+        // The service's copy: the structure size, then the session id.
+        received.sessionId = static_cast<const DWORD*>(eventData)[1];
+    }
+    TheReceived().Add(received);
+    return NO_ERROR;
+}
+
+namespace orvsim {
+
+std::vector<ForwardedControl> ForwardedControls() {
+    return TheReceived().Controls();
+}
+
+namespace client {
+
+void ResetEventManager() {
+    TheReceived().Clear();
+}
+
+}  // namespace client
+}  // namespace orvsim

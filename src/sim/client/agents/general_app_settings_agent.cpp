@@ -1,0 +1,38 @@
+#include "platform/agents/general_app_settings_agent.h"
+
+#include <atomic>
+
+#include "sim/client/client_reset.h"
+#include "sim/client/quiet_trace.h"
+
+namespace {
+
+constexpr char kComponent[] = "GeneralAppSettingsAgent";
+
+std::atomic<bool> g_shutdownInitiated{false};
+
+}  // namespace
+
+GeneralAppSettingsAgent* GeneralAppSettingsAgent::GetInstance() {
+    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    static GeneralAppSettingsAgent settings;
+    return &settings;
+}
+
+void GeneralAppSettingsAgent::shutdownInitiated() {
+    orvsim::client::TraceClientCall(kComponent, "shutdownInitiated");
+    g_shutdownInitiated = true;
+}
+
+bool GeneralAppSettingsAgent::isShutdownInitiated() {
+    orvsim::client::TraceClientCall(kComponent, "isShutdownInitiated");
+    return g_shutdownInitiated.load();
+}
+
+namespace orvsim::client {
+
+void ResetGeneralAppSettings() {
+    g_shutdownInitiated = false;
+}
+
+}  // namespace orvsim::client

@@ -1,0 +1,41 @@
+#include "platform/agents/smart_message_utility.h"
+
+#include "sim/client/control.h"
+#include "sim/client/quiet_trace.h"
+#include "winapi/windows_api.h"
+
+namespace {
+
+constexpr char kComponent[] = "ORV::SmartMessageV2::SmartMessageV2Utility";
+
+bool DeleteStoredValue(const wchar_t* valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, orvsim::kSmartMessageKeyPath, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const bool deleted = RegDeleteValueW(key, valueName) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return deleted;
+}
+
+}  // namespace
+
+namespace ORV::SmartMessageV2 {
+
+bool SmartMessageV2Utility::DeleteCachedMessageDigest() {
+    orvsim::client::TraceClientCall(kComponent, "DeleteCachedMessageDigest");
+    return DeleteStoredValue(orvsim::kCachedMessageDigestValue);
+}
+
+bool SmartMessageV2Utility::DeleteEtag() {
+    orvsim::client::TraceClientCall(kComponent, "DeleteEtag");
+    return DeleteStoredValue(orvsim::kEtagValue);
+}
+
+bool SmartMessageV2Utility::DeletePreviousDownloadDigestTimestamp() {
+    orvsim::client::TraceClientCall(kComponent, "DeletePreviousDownloadDigestTimestamp");
+    return DeleteStoredValue(orvsim::kPreviousDownloadDigestTimestampValue);
+}
+
+}  // namespace ORV::SmartMessageV2

@@ -1,0 +1,139 @@
+// The event-manager library's two monitors: the global device-context monitor and the client
+// event monitor. Their state lives apart from the instances so that it reads back at any time.
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/common_base/process_wrap.h"
+#include "platform/event_manager/device_context_event_monitor.h"
+#include "platform/event_manager/orv_event_monitor.h"
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
+#include "sim/client/quiet_trace.h"
+#include "winapi/annotated_mutex.h"
+
+namespace {
+
+constexpr char kDeviceContextComponent[] = "DeviceContextEventMonitor";
+constexpr char kClientComponent[] = "ORVEventMonitor";
+
+class MonitorBook {
+  public:
+    void StartDeviceContext() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        state_.deviceContextMonitorRunning = true;
+    }
+
+    void StopDeviceContext() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        state_.deviceContextMonitorRunning = false;
+        state_.userMonitorSessions.clear();
+    }
+
+    bool AddUser(int session) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (!state_.deviceContextMonitorRunning || session < 0) {
+            return false;
+        }
+        auto& sessions = state_.userMonitorSessions;
+        if (std::find(sessions.begin(), sessions.end(), session) == sessions.end()) {
+            sessions.push_back(session);
+        }
+        return true;
+    }
+
+    void SetClientRunning(bool running) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        state_.clientEventMonitorRunning = running;
+    }
+
+    orvsim::MonitorState State() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        return state_;
+    }
+
+    void Reset() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        state_ = {};
+    }
+
+  private:
+    tsa::Mutex mutex_;
+    orvsim::MonitorState state_ GUARDED_BY(mutex_);
+};
+
+MonitorBook& TheMonitors() {
+    static MonitorBook monitors;
+    return monitors;
+}
+
+}  // namespace
+
+// --- DeviceContextEventMonitor --------------------------------------------------------------
+
+DeviceContextEventMonitor* DeviceContextEventMonitor::GetInstance() {
+    orvsim::client::TraceClientCall(kDeviceContextComponent, "GetInstance");
+    static DeviceContextEventMonitor monitor;
+    return &monitor;
+}
+
+DeviceContextEventMonitor::DeviceContextEventMonitor()
+    : regionChangeEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+void DeviceContextEventMonitor::Start() {
+    orvsim::client::TraceClientCall(kDeviceContextComponent, "Start");
+    TheMonitors().StartDeviceContext();
+}
+
+void DeviceContextEventMonitor::Stop() {
+    orvsim::client::TraceClientCall(kDeviceContextComponent, "Stop");
+    TheMonitors().StopDeviceContext();
+}
+
+bool DeviceContextEventMonitor::TryAddUserRelatedMonitors() {
+    orvsim::client::TraceClientCall(kDeviceContextComponent, "TryAddUserRelatedMonitors");
+    int session = -1;
+    {
+        orvsim::client::QuietTrace quiet;
+        session = ORV::ProcessWrap::GetActiveUserSessionId();
+    }
+    const bool added = TheMonitors().AddUser(session);
+    orvsim::client::TraceClientCall(kDeviceContextComponent, "TryAddUserRelatedMonitorsDone",
+                                    session, added);
+    return added;
+}
+
+// --- ORVEventMonitor ---------------------------------------------------------------------------
+
+ORVEventMonitor* ORVEventMonitor::GetInstance() {
+    orvsim::client::TraceClientCall(kClientComponent, "GetInstance");
+    static ORVEventMonitor monitor;
+    return &monitor;
+}
+
+void ORVEventMonitor::Start() {
+    orvsim::client::TraceClientCall(kClientComponent, "Start");
+    TheMonitors().SetClientRunning(true);
+}
+
+void ORVEventMonitor::Shutdown() {
+    orvsim::client::TraceClientCall(kClientComponent, "Shutdown");
+    TheMonitors().SetClientRunning(false);
+}
+
+// --- Control ------------------------------------------------------------------------------------
+
+namespace orvsim {
+
+MonitorState Monitors() {
+    return TheMonitors().State();
+}
+
+namespace client {
+
+void ResetMonitors() {
+    TheMonitors().Reset();
+}
+
+}  // namespace client
+}  // namespace orvsim

@@ -1,0 +1,140 @@
+#include "platform/event_manager/user_process_agent.h"
+
+#include "platform/common_base/process_wrap.h"
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
+#include "sim/client/quiet_trace.h"
+#include "winapi/annotated_mutex.h"
+
+namespace {
+
+constexpr char kComponent[] = "UserProcessAgent";
+
+// The one per-user process "ORVUserAgent.exe" and what is arranged about it.
+class UserProcessBook {
+  public:
+    bool DatasetEnabled() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        return arrangement_.datasetEnabled;
+    }
+
+    int SessionChange(int activeSession) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (arrangement_.sessionChangeAnswer) {
+            return *arrangement_.sessionChangeAnswer;
+        }
+        return state_.running && state_.sessionId != activeSession ? 1 : 0;
+    }
+
+    bool Stop() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (!state_.running) {
+            return false;
+        }
+        state_.running = false;
+        state_.sessionId = -1;
+        ++state_.stops;
+        return true;
+    }
+
+    // Why the process was not started, or null when it runs in `session` now.
+    const char* Start(int session) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (session < 0) {
+            return "no active user session";
+        }
+        if (state_.running && state_.sessionId == session) {
+            return "already running";
+        }
+        state_.running = true;
+        state_.sessionId = session;
+        ++state_.starts;
+        return nullptr;
+    }
+
+    void Arrange(const orvsim::UserProcessArrangement& arrangement) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        arrangement_ = arrangement;
+    }
+
+    orvsim::UserProcessState State() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        return state_;
+    }
+
+    void Reset() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        arrangement_ = {};
+        state_ = {};
+    }
+
+  private:
+    tsa::Mutex mutex_;
+    orvsim::UserProcessArrangement arrangement_ GUARDED_BY(mutex_);
+    orvsim::UserProcessState state_ GUARDED_BY(mutex_);
+};
+
+UserProcessBook& TheProcess() {
+    static UserProcessBook process;
+    return process;
+}
+
+int ActiveUserSession() {
+    orvsim::client::QuietTrace quiet;  // the agent's own look, not the caller's call
+    return ORV::ProcessWrap::GetActiveUserSessionId();
+}
+
+}  // namespace
+
+UserProcessAgent* UserProcessAgent::GetInstance() {
+    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    static UserProcessAgent agent;
+    return &agent;
+}
+
+bool UserProcessAgent::IsDatasetEnable() {
+    orvsim::client::TraceClientCall(kComponent, "IsDatasetEnable");
+    return TheProcess().DatasetEnabled();
+}
+
+int UserProcessAgent::CheckUserProcessSessionIdChange() {
+    orvsim::client::TraceClientCall(kComponent, "CheckUserProcessSessionIdChange");
+    return TheProcess().SessionChange(ActiveUserSession());
+}
+
+void UserProcessAgent::StopUserProcess(int flags) {
+    orvsim::client::TraceClientCall(kComponent, "StopUserProcess", flags);
+    TheProcess().Stop();
+}
+
+void UserProcessAgent::StartUserProcess(HANDLE& stopEvent, int flags) {
+    orvsim::client::TraceClientCall(kComponent, "StartUserProcess",
+                                    static_cast<const void*>(stopEvent), flags);
+    const char* notStarted = nullptr;
+    if (stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0) {
+        notStarted = "stopping";
+    } else {
+        notStarted = TheProcess().Start(ActiveUserSession());
+    }
+    orvsim::client::TraceClientCall(kComponent, "StartUserProcessDone",
+                                    notStarted == nullptr ? "started" : notStarted);
+}
+
+namespace orvsim {
+
+void ArrangeUserProcess(const UserProcessArrangement& arrangement) {
+    TheProcess().Arrange(arrangement);
+}
+
+UserProcessState UserProcess() {
+    return TheProcess().State();
+}
+
+namespace client {
+
+void ResetUserProcessAgent() {
+    TheProcess().Reset();
+}
+
+}  // namespace client
+}  // namespace orvsim

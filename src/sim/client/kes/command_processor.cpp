@@ -1,0 +1,76 @@
+#include "platform/kes/command_processor.h"
+
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
+#include "sim/client/quiet_trace.h"
+#include "winapi/annotated_mutex.h"
+
+namespace {
+
+constexpr char kComponent[] = "KESCommandProcessor";
+
+class ProcessorBook {
+  public:
+    // Whether the call changed anything.
+    bool SetInitialized(bool initialized) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (state_.initialized == initialized) {
+            return false;
+        }
+        state_.initialized = initialized;
+        ++(initialized ? state_.inits : state_.uninits);
+        return true;
+    }
+
+    orvsim::CommandProcessorState State() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        return state_;
+    }
+
+    void Reset() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        state_ = {};
+    }
+
+  private:
+    tsa::Mutex mutex_;
+    orvsim::CommandProcessorState state_ GUARDED_BY(mutex_);
+};
+
+ProcessorBook& TheBook() {
+    static ProcessorBook book;
+    return book;
+}
+
+}  // namespace
+
+KESCommandProcessor* KESCommandProcessor::GetInstance() {
+    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    static KESCommandProcessor processor;
+    return &processor;
+}
+
+void KESCommandProcessor::Init() {
+    orvsim::client::TraceClientCall(kComponent, "Init");
+    TheBook().SetInitialized(true);
+}
+
+void KESCommandProcessor::UnInit() {
+    orvsim::client::TraceClientCall(kComponent, "UnInit");
+    TheBook().SetInitialized(false);
+}
+
+namespace orvsim {
+
+CommandProcessorState CommandProcessor() {
+    return TheBook().State();
+}
+
+namespace client {
+
+void ResetCommandProcessor() {
+    TheBook().Reset();
+}
+
+}  // namespace client
+}  // namespace orvsim

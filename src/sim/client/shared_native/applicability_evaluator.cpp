@@ -1,0 +1,64 @@
+#include "platform/shared_native/applicability_evaluator.h"
+
+#include <atomic>
+
+#include "sim/client/owned_instance.h"
+#include "sim/client/quiet_trace.h"
+#include "sim/common_base/agent_control.h"
+
+namespace {
+
+constexpr char kComponent[] = "ApplicabilityEvaluator";
+
+std::atomic<HANDLE> g_stoppingHandle{nullptr};  // the service's stop event, not owned
+
+// Whether an evaluator has been uninitialised; one evaluator exists at a time.
+std::atomic<bool> g_uninitialized{false};
+
+orvsim::client::OwnedInstance<ApplicabilityEvaluator>& Instance() {
+    static orvsim::client::OwnedInstance<ApplicabilityEvaluator> instance;
+    return instance;
+}
+
+bool Stopping() {
+    const HANDLE stopping = g_stoppingHandle.load();
+    return stopping != nullptr && WaitForSingleObject(stopping, 0) != WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+ApplicabilityEvaluator* ApplicabilityEvaluator::GetInstance() {
+    const bool missing = orvsim::IsInstanceMissing(kComponent);
+    orvsim::client::TraceClientCall(kComponent, "GetInstance", missing ? "null" : "instance");
+    return missing ? nullptr : Instance().Get([] { return new ApplicabilityEvaluator(); });
+}
+
+ApplicabilityEvaluator::ApplicabilityEvaluator() {
+    g_uninitialized = false;
+}
+
+ApplicabilityEvaluator::~ApplicabilityEvaluator() {
+    Instance().Forget(this);
+}
+
+void ApplicabilityEvaluator::SetOrvIsStoppingHandle(HANDLE stopEvent) {
+    orvsim::client::TraceClientCall(kComponent, "SetOrvIsStoppingHandle",
+                                    static_cast<const void*>(stopEvent));
+    g_stoppingHandle = stopEvent;
+}
+
+void ApplicabilityEvaluator::RefreshPersonaTagMonitoring() {
+    orvsim::client::TraceClientCall(kComponent, "RefreshPersonaTagMonitoring");
+    const char* outcome = "refreshed";
+    if (g_uninitialized) {
+        outcome = "uninitialized";
+    } else if (Stopping()) {
+        outcome = "stopping";
+    }
+    orvsim::client::TraceClientCall(kComponent, "RefreshPersonaTagMonitoringDone", outcome);
+}
+
+void ApplicabilityEvaluator::Uninit() {
+    orvsim::client::TraceClientCall(kComponent, "Uninit");
+    g_uninitialized = true;
+}

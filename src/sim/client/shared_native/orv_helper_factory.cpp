@@ -1,0 +1,89 @@
+#include "shared/orv_helper_factory.h"
+
+#include "shared/device_info_provider.h"
+#include "shared/machine_information.h"
+#include "shared/orv_status_manager.h"
+#include "sim/client/quiet_trace.h"
+#include "sim/client/shared_native/handed_over.h"
+#include "winapi/annotated_mutex.h"
+
+namespace orv {
+namespace {
+
+constexpr char kComponent[] = "orv::ORVHelperFactory";
+
+tsa::Mutex g_factoryMutex;
+ORVHelperFactory* g_factory GUARDED_BY(g_factoryMutex) = nullptr;  // owned
+
+}  // namespace
+
+ORVHelperFactory* ORVHelperFactory::GetInstance() {
+    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    tsa::MutexLock lock(g_factoryMutex);
+    if (g_factory == nullptr) {
+        g_factory = new ORVHelperFactory();
+    }
+    return g_factory;
+}
+
+void ORVHelperFactory::ReleaseInstance() {
+    orvsim::client::TraceClientCall(kComponent, "ReleaseInstance");
+    ORVHelperFactory* released = nullptr;
+    {
+        tsa::MutexLock lock(g_factoryMutex);
+        released = g_factory;
+        g_factory = nullptr;
+    }
+    // Outside the lock: the helpers it drops may be destroyed now, and theirs may ask for us.
+    delete released;
+}
+
+void ORVHelperFactory::SetMachineInformationAgent(
+    std::shared_ptr<MachineInformation>& machineInformation) {
+    orvsim::client::TraceClientCall(kComponent, "SetMachineInformationAgent",
+                                    static_cast<const void*>(machineInformation.get()));
+    machine_information_ = machineInformation;
+}
+
+void ORVHelperFactory::SetApplicablityEvaluatorAgent(
+    std::shared_ptr<ApplicabilityEvaluator>& evaluator) {
+    orvsim::client::TraceClientCall(kComponent, "SetApplicablityEvaluatorAgent",
+                                    static_cast<const void*>(evaluator.get()));
+    applicability_evaluator_ = evaluator;
+}
+
+void ORVHelperFactory::SetOrvStatusManager(std::shared_ptr<ORV::OrvStatusManager>& statusManager) {
+    orvsim::client::TraceClientCall(kComponent, "SetOrvStatusManager",
+                                    static_cast<const void*>(statusManager.get()));
+    orvsim::client::StatusManagerHandedOver(statusManager);
+    status_manager_ = statusManager;
+}
+
+void ORVHelperFactory::SetDeviceInfoProviderAgent(
+    std::shared_ptr<ORV::DeviceInfoProvider>& provider) {
+    orvsim::client::TraceClientCall(kComponent, "SetDeviceInfoProviderAgent",
+                                    static_cast<const void*>(provider.get()));
+    device_info_provider_ = provider;
+}
+
+std::shared_ptr<MachineInformation>& ORVHelperFactory::GetMachineInformationAgent() {
+    orvsim::client::TraceClientCall(kComponent, "GetMachineInformationAgent");
+    return machine_information_;
+}
+
+std::shared_ptr<ApplicabilityEvaluator>& ORVHelperFactory::GetApplicablilityEvaluatorAgent() {
+    orvsim::client::TraceClientCall(kComponent, "GetApplicablilityEvaluatorAgent");
+    return applicability_evaluator_;
+}
+
+std::shared_ptr<ORV::OrvStatusManager>& ORVHelperFactory::GetOrvStatusManager() {
+    orvsim::client::TraceClientCall(kComponent, "GetOrvStatusManager");
+    return status_manager_;
+}
+
+std::shared_ptr<ORV::DeviceInfoProvider>& ORVHelperFactory::GetDeviceInfoProviderAgent() {
+    orvsim::client::TraceClientCall(kComponent, "GetDeviceInfoProviderAgent");
+    return device_info_provider_;
+}
+
+}  // namespace orv

@@ -1,0 +1,33 @@
+#include "shared/version.h"
+
+#include <array>
+
+#include "sim/client/quiet_trace.h"
+
+namespace {
+
+constexpr char kComponent[] = "Version";
+
+std::array<std::int32_t, 4> Parts(const Version& version) {
+    return {version.GetMajor(), version.GetMinor(), version.GetBuild(), version.GetRevision()};
+}
+
+}  // namespace
+
+bool Version::Equals(const Version& other) {
+    orvsim::client::TraceClientCall(kComponent, "Equals");
+    return Parts(*this) == Parts(other);
+}
+
+int Version::CompareTo(const Version& other) {
+    orvsim::client::TraceClientCall(kComponent, "CompareTo");
+    const auto mine = Parts(*this);
+    const auto theirs = Parts(other);
+    // Major first, then minor, build and revision.
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        if (mine[i] != theirs[i]) {
+            return mine[i] < theirs[i] ? -1 : 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+#include "platform/storage_collector/hard_disk_info_collector.h"
+
+#include <atomic>
+
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
+#include "sim/client/quiet_trace.h"
+
+namespace {
+
+std::atomic<orvsim::DriveType> g_driveType{orvsim::DriveType::kSsd};
+
+}  // namespace
+
+namespace StorageCollector {
+
+bool HardDiskInfoCollector::IsDriveTypeHDD() {
+    orvsim::client::TraceClientCall("StorageCollector::HardDiskInfoCollector", "IsDriveTypeHDD");
+    return g_driveType.load() == orvsim::DriveType::kHdd;
+}
+
+}  // namespace StorageCollector
+
+namespace orvsim {
+
+void ArrangeDriveType(DriveType type) {
+    g_driveType = type;
+}
+
+namespace client {
+
+void ResetStorageCollector() {
+    g_driveType = DriveType::kSsd;
+}
+
+}  // namespace client
+}  // namespace orvsim
