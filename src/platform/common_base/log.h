@@ -55,12 +55,16 @@ class Log {
     struct Sinks;  // the log's outputs; defined by the library
 
   private:
+    // Character pointers stay strings; a narrow one in a wide format is a compile error.
+    template <class C>
+    static constexpr bool IsCharacter =
+        std::is_same_v<std::remove_cv_t<C>, wchar_t> || std::is_same_v<std::remove_cv_t<C>, char>;
+
     template <class T>
     static decltype(auto) Printable(const T& value) {
         if constexpr (std::is_enum_v<T>) {
             return static_cast<std::underlying_type_t<T>>(value);
-        } else if constexpr (std::is_pointer_v<T> &&
-                             !std::is_same_v<std::remove_cv_t<std::remove_pointer_t<T>>, wchar_t>) {
+        } else if constexpr (std::is_pointer_v<T> && !IsCharacter<std::remove_pointer_t<T>>) {
             return reinterpret_cast<std::uintptr_t>(value);
         } else {
             return (value);

@@ -6,5 +6,7 @@ namespace orvsim::internal {
 
 void ResetCriticalEventCallback();
 void ResetAgentInitializer();
+// g_log back to its state before InitLog: no file, every level; no lines kept.
+void ResetLog();
 
 }  // namespace orvsim::internal

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "sim/common_base/internal_reset.h"
 #include "sim/common_base/log_control.h"
 #include "sim/common_base/machine_time.h"
 #include "sim/common_base/unicode.h"
@@ -22,6 +23,7 @@ struct Log::Sinks {
     std::filesystem::path path;
 
     static Sinks& Of(Log& log) { return *log.sinks_; }
+    static void ResetLevel(Log& log) { log.level_.store(kDebug); }
 };
 
 Log g_log;
@@ -223,6 +225,16 @@ void SetLogDirectory(std::filesystem::path directory) {
 std::filesystem::path LogDirectory() {
     return Hub().Directory();
 }
+
+namespace internal {
+
+void ResetLog() {
+    ORV::Log::Sinks::ResetLevel(ORV::g_log);
+    Hub().SetFile(ORV::Log::Sinks::Of(ORV::g_log), nullptr, {});
+    Hub().ClearRecords();
+}
+
+}  // namespace internal
 
 std::filesystem::path LogFilePath() {
     return Hub().FilePath(ORV::Log::Sinks::Of(ORV::g_log));

@@ -8,7 +8,7 @@ namespace orvsim {
 void ResetCommonBase() {
     ResetAgentArrangements();
     ResetEnvironmentArrangements();
-    ClearLogRecords();
+    internal::ResetLog();
     ResetOperationalEvents();
     internal::ResetCriticalEventCallback();
     internal::ResetAgentInitializer();

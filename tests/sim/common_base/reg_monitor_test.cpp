@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include "platform/common_base/reg_monitor.h"
+#include "platform/common_base/reg_util.h"
+#include "sim/trace.h"
+#include "test_support.h"
+#include "winapi/sim/registry.h"
+
+namespace {
+
+constexpr wchar_t kStateKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup\\State";
+
+class RegMonitorTest : public orvtest::CommonBaseFixture {
+  protected:
+    void SetUp() override {
+        CommonBaseFixture::SetUp();
+        winsim::registry::SetString(kStateKey, L"ImageState", L"IMAGE_STATE_UNDEPLOYABLE");
+        ASSERT_TRUE(monitor_.Init());
+    }
+
+    // Starts WaitForChange (no time limit) on another thread and returns once it is waiting.
+    std::future<std::pair<bool, DWORD>> WaitInBackground() {
+        orvsim::ClearTrace();
+        auto waiting = std::async(std::launch::async, [this] {
+            DWORD index = 99;
+            const bool changed = monitor_.WaitForChange(index, 0);
+            return std::make_pair(changed, index);
+        });
+        EXPECT_TRUE(orvtest::EventuallyTraced("ORV::CRegMonitor", "WaitForChange"));
+        return waiting;
+    }
+
+    ORV::CRegMonitor monitor_;
+};
+
+TEST_F(RegMonitorTest, ReturnsTheIndexOfTheWatchedValueThatChanged) {
+    winsim::registry::SetDword(L"SOFTWARE\\Other", L"Flag", 0);
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Other", L"Flag", 0), 0);
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", 0), 1);
+
+    auto waiting = WaitInBackground();
+    winsim::registry::SetString(kStateKey, L"ImageState", L"IMAGE_STATE_COMPLETE");
+    ASSERT_EQ(waiting.wait_for(orvtest::kEventually), std::future_status::ready);
+    const auto [changed, index] = waiting.get();
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(index, 1u);
+}
+
+TEST_F(RegMonitorTest, OtherValuesOfTheKeyOrAnUnchangedRewriteDoNotEndTheWait) {
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", 0), 0);
+    auto waiting = WaitInBackground();
+
+    winsim::registry::SetString(kStateKey, L"Unrelated", L"x");
+    winsim::registry::SetString(kStateKey, L"ImageState", L"IMAGE_STATE_UNDEPLOYABLE");
+    EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+
+    winsim::registry::DeleteValue(kStateKey, L"ImageState");  // a deletion is a change
+    ASSERT_EQ(waiting.wait_for(orvtest::kEventually), std::future_status::ready);
+    EXPECT_TRUE(waiting.get().first);
+}
+
+TEST_F(RegMonitorTest, AWholeKeyWatchReportsAnyValueChange) {
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"", 0), 0);
+    auto waiting = WaitInBackground();
+    winsim::registry::SetDword(kStateKey, L"Anything", 1);
+    ASSERT_EQ(waiting.wait_for(orvtest::kEventually), std::future_status::ready);
+    EXPECT_TRUE(waiting.get().first);
+}
+
+TEST_F(RegMonitorTest, StopReleasesABlockedWaitAndEveryLaterOne) {
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", 0), 0);
+    auto waiting = WaitInBackground();
+
+    monitor_.Stop();
+    ASSERT_EQ(waiting.wait_for(orvtest::kEventually), std::future_status::ready)
+        << "WaitForChange stayed blocked after Stop";
+    EXPECT_FALSE(waiting.get().first);
+
+    DWORD index = 0;
+    EXPECT_FALSE(monitor_.WaitForChange(index, 0));
+    monitor_.Stop();  // a second stop is harmless
+}
+
+TEST_F(RegMonitorTest, StopBeforeInitAndWaitWithoutInitReturnAtOnce) {
+    ORV::CRegMonitor early;
+    early.Stop();
+    ASSERT_TRUE(early.Init());
+    DWORD index = 0;
+    EXPECT_FALSE(early.WaitForChange(index, 0));
+
+    ORV::CRegMonitor uninitialized;
+    EXPECT_FALSE(uninitialized.WaitForChange(index, 0));
+    EXPECT_EQ(uninitialized.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", 0), -1);
+}
+
+TEST_F(RegMonitorTest, AMissingKeyCannotBeWatchedAndATimeOutReturnsFalse) {
+    EXPECT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Missing", L"V", 0), -1);
+    ASSERT_EQ(monitor_.AddMonitorKey(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", 0), 0);
+    DWORD index = 0;
+    EXPECT_FALSE(monitor_.WaitForChange(index, 20));
+}
+
+class RegUtilTest : public orvtest::CommonBaseFixture {};
+
+TEST_F(RegUtilTest, ReadsStringsAndDwordsAndLeavesTheOutputAloneOnFailure) {
+    winsim::registry::SetString(kStateKey, L"ImageState", L"IMAGE_STATE_COMPLETE");
+    winsim::registry::SetDword(L"SYSTEM\\CurrentControlSet\\Services\\OrvService", L"Start", 2);
+
+    std::wstring text = L"untouched";
+    EXPECT_NE(
+        ORV::CRegUtil::GetRegValueOfStringType(HKEY_LOCAL_MACHINE, kStateKey, L"imagestate", text),
+        0);
+    EXPECT_EQ(text, L"IMAGE_STATE_COMPLETE");
+
+    DWORD start = 77;
+    EXPECT_NE(ORV::CRegUtil::GetRegValueOfDwordType(
+                  HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\OrvService", L"Start",
+                  start),
+              0);
+    EXPECT_EQ(start, 2u);
+
+    text = L"untouched";
+    start = 77;
+    EXPECT_EQ(
+        ORV::CRegUtil::GetRegValueOfStringType(HKEY_LOCAL_MACHINE, kStateKey, L"Missing", text), 0);
+    EXPECT_EQ(
+        ORV::CRegUtil::GetRegValueOfDwordType(HKEY_LOCAL_MACHINE, kStateKey, L"ImageState", start),
+        0);  // a string is not a DWORD
+    EXPECT_EQ(text, L"untouched");
+    EXPECT_EQ(start, 77u);
+}
+
+TEST_F(RegUtilTest, ReadsLongStringsWhole) {
+    const std::wstring longText(5000, L'x');
+    winsim::registry::SetString(kStateKey, L"Long", longText);
+    std::wstring text;
+    ASSERT_NE(ORV::CRegUtil::GetRegValueOfStringType(HKEY_LOCAL_MACHINE, kStateKey, L"Long", text),
+              0);
+    EXPECT_EQ(text, longText);
+}
+
+}  // namespace

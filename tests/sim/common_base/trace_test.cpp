@@ -1,0 +1,121 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "sim/trace.h"
+#include "test_support.h"
+#include "winapi/windows_api.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+class TraceTest : public orvtest::CommonBaseFixture {};
+
+TEST_F(TraceTest, RecordsCallsInOrderWithArgumentsAndThreadId) {
+    orvsim::TraceCall("ORV::CRegUtil", "GetRegValueOfDwordType", HKEY_LOCAL_MACHINE,
+                      std::wstring(L"SYSTEM\\Start"), 2u);
+    orvsim::TraceCall("AgentInitializer", "InitializeAllAgents", true, -1, L"Grüße");
+
+    const auto entries = orvsim::TraceSnapshot();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].component, "ORV::CRegUtil");
+    EXPECT_EQ(entries[0].operation, "GetRegValueOfDwordType");
+    EXPECT_THAT(entries[0].arguments, ElementsAre("HKEY_LOCAL_MACHINE", "SYSTEM\\Start", "2"));
+    EXPECT_THAT(entries[1].arguments, ElementsAre("true", "-1", "Grüße"));
+    EXPECT_LT(entries[0].sequence, entries[1].sequence);
+    EXPECT_EQ(entries[0].threadId, GetCurrentThreadId());
+    EXPECT_EQ(orvsim::FormatTraceEntry(entries[1]),
+              "[" + std::to_string(entries[1].sequence) + "] " +
+                  std::to_string(GetCurrentThreadId()) +
+                  " AgentInitializer::InitializeAllAgents(true, -1, Grüße)");
+}
+
+TEST_F(TraceTest, RendersNullAndPointerArguments) {
+    int object = 0;
+    orvsim::TraceCall("c", "o", static_cast<const wchar_t*>(nullptr), static_cast<void*>(nullptr),
+                      static_cast<void*>(&object));
+    const auto entry = orvsim::TraceSnapshot().at(0);
+    EXPECT_EQ(entry.arguments[0], "null");
+    EXPECT_EQ(entry.arguments[1], "null");
+    EXPECT_EQ(entry.arguments[2].rfind("0x", 0), 0u);
+}
+
+TEST_F(TraceTest, FiltersByComponentAndOperation) {
+    orvsim::TraceCall("A", "x");
+    orvsim::TraceCall("B", "x");
+    orvsim::TraceCall("A", "y");
+    EXPECT_EQ(orvsim::TraceCount("A"), 2u);
+    EXPECT_EQ(orvsim::TraceCount("A", "y"), 1u);
+    EXPECT_EQ(orvsim::TraceOf("B").at(0).operation, "x");
+    EXPECT_EQ(orvsim::TraceCount("C"), 0u);
+}
+
+TEST_F(TraceTest, ClearKeepsSequenceGoingAndCapacityDropsOldest) {
+    orvsim::TraceCall("A", "before");
+    const auto last = orvsim::TraceSnapshot().back().sequence;
+    orvsim::ClearTrace();
+    EXPECT_TRUE(orvsim::TraceSnapshot().empty());
+    orvsim::TraceCall("A", "after");
+    EXPECT_GT(orvsim::TraceSnapshot().at(0).sequence, last);
+
+    const auto droppedBefore = orvsim::TraceDropped();
+    orvsim::SetTraceCapacity(2);
+    orvsim::TraceCall("A", "1");
+    orvsim::TraceCall("A", "2");
+    orvsim::TraceCall("A", "3");
+    const auto entries = orvsim::TraceSnapshot();
+    orvsim::SetTraceCapacity(200000);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].operation, "2");
+    EXPECT_EQ(entries[1].operation, "3");
+    EXPECT_EQ(orvsim::TraceDropped() - droppedBefore, 2u);
+}
+
+TEST_F(TraceTest, ConcurrentCallsAreAllRecordedWithTheirThreads) {
+    constexpr int kThreads = 4;
+    constexpr int kCalls = 500;
+    std::vector<std::thread> threads;
+    std::vector<DWORD> ids(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &ids] {
+            ids[t] = GetCurrentThreadId();
+            for (int i = 0; i < kCalls; ++i) {
+                orvsim::TraceCall("worker", std::to_string(t), i);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const auto entries = orvsim::TraceSnapshot();
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kThreads * kCalls));
+    std::vector<int> nextPerThread(kThreads, 0);
+    std::set<std::uint64_t> sequences;
+    for (const auto& entry : entries) {
+        const int t = std::stoi(entry.operation);
+        EXPECT_EQ(entry.threadId, ids[t]);
+        // Each thread's calls keep their own order within the process-wide order.
+        EXPECT_EQ(entry.arguments.at(0), std::to_string(nextPerThread[t]++));
+        sequences.insert(entry.sequence);
+    }
+    EXPECT_EQ(sequences.size(), entries.size());
+}
+
+TEST_F(TraceTest, WaitForTraceSeesEntriesFromOtherThreadsAndTimesOut) {
+    std::thread later([] {
+        Sleep(20);
+        orvsim::TraceCall("late", "arrival");
+    });
+    EXPECT_TRUE(orvtest::EventuallyTraced("late", "arrival"));
+    later.join();
+    EXPECT_FALSE(orvsim::WaitForTrace(
+        [](const orvsim::TraceEntry& entry) { return entry.component == "never"; },
+        std::chrono::milliseconds(20)));
+}
+
+}  // namespace
