@@ -16,7 +16,7 @@
 namespace tsa {
 
 class CAPABILITY("mutex") Mutex {
-public:
+  public:
     Mutex() = default;
     Mutex(const Mutex&) = delete;
     Mutex& operator=(const Mutex&) = delete;
@@ -28,12 +28,12 @@ public:
     // For std::condition_variable waits; see CondVar.
     std::mutex& native() { return m_; }
 
-private:
+  private:
     std::mutex m_;
 };
 
 class CAPABILITY("mutex") RecursiveMutex {
-public:
+  public:
     RecursiveMutex() = default;
     RecursiveMutex(const RecursiveMutex&) = delete;
     RecursiveMutex& operator=(const RecursiveMutex&) = delete;
@@ -42,20 +42,20 @@ public:
     void unlock() RELEASE() { m_.unlock(); }
     bool try_lock() TRY_ACQUIRE(true) { return m_.try_lock(); }
 
-private:
+  private:
     std::recursive_mutex m_;
 };
 
 // Holds a Mutex or RecursiveMutex for its scope.
 template <typename M>
 class SCOPED_CAPABILITY BasicLock {
-public:
+  public:
     explicit BasicLock(M& m) ACQUIRE(m) : m_(m) { m_.lock(); }
     ~BasicLock() RELEASE() { m_.unlock(); }
     BasicLock(const BasicLock&) = delete;
     BasicLock& operator=(const BasicLock&) = delete;
 
-private:
+  private:
     M& m_;
 };
 
@@ -65,7 +65,7 @@ using RecursiveMutexLock = BasicLock<RecursiveMutex>;
 // A condition variable bound to tsa::Mutex. The caller holds the mutex across each call;
 // as with std::condition_variable, wake-ups may be spurious, so re-test in a loop.
 class CondVar {
-public:
+  public:
     void Wait(Mutex& m) REQUIRES(m) {
         std::unique_lock<std::mutex> lk(m.native(), std::adopt_lock);
         cv_.wait(lk);
@@ -74,8 +74,7 @@ public:
 
     // Returns false when the deadline passed (the condition may still have come true).
     template <typename Clock, typename Duration>
-    bool WaitUntil(Mutex& m, const std::chrono::time_point<Clock, Duration>& deadline)
-        REQUIRES(m) {
+    bool WaitUntil(Mutex& m, const std::chrono::time_point<Clock, Duration>& deadline) REQUIRES(m) {
         std::unique_lock<std::mutex> lk(m.native(), std::adopt_lock);
         const bool notified = cv_.wait_until(lk, deadline) == std::cv_status::no_timeout;
         lk.release();
@@ -85,7 +84,7 @@ public:
     void NotifyOne() { cv_.notify_one(); }
     void NotifyAll() { cv_.notify_all(); }
 
-private:
+  private:
     std::condition_variable cv_;
 };
 

@@ -11,23 +11,23 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <objbase.h>
 #include <windows.h>
 #include <winevt.h>
-#include <objbase.h>
 // _time64 belongs to the C runtime.
 #include <time.h>
 
 #else
 
-#include "winapi/posix/types.h"
+#include "winapi/posix/com.h"
 #include "winapi/posix/errors.h"
-#include "winapi/posix/sync.h"
-#include "winapi/posix/time.h"
-#include "winapi/posix/system.h"
-#include "winapi/posix/threadpool.h"
+#include "winapi/posix/eventlog.h"
 #include "winapi/posix/registry.h"
 #include "winapi/posix/services.h"
-#include "winapi/posix/eventlog.h"
-#include "winapi/posix/com.h"
+#include "winapi/posix/sync.h"
+#include "winapi/posix/system.h"
+#include "winapi/posix/threadpool.h"
+#include "winapi/posix/time.h"
+#include "winapi/posix/types.h"
 
 #endif

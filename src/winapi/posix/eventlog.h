@@ -23,8 +23,8 @@ enum EVT_RENDER_FLAGS { EvtRenderEventValues = 0, EvtRenderEventXml, EvtRenderBo
 // Called on the channel's thread, one call at a time. For EvtSubscribeActionError, Event
 // carries the Win32 error code instead of a handle. An event handle is valid until the
 // callback returns; the machine closes it then.
-using EVT_SUBSCRIBE_CALLBACK = DWORD(WINAPI*)(EVT_SUBSCRIBE_NOTIFY_ACTION Action,
-                                              PVOID UserContext, EVT_HANDLE Event);
+using EVT_SUBSCRIBE_CALLBACK = DWORD(WINAPI*)(EVT_SUBSCRIBE_NOTIFY_ACTION Action, PVOID UserContext,
+                                              EVT_HANDLE Event);
 
 extern "C" {
 
@@ -33,9 +33,9 @@ extern "C" {
 // "Application". Queries: null, "*", "Event/System[EventID=N]" and
 // "*[System[EventID=N]]", also with several IDs joined by "or" inside the brackets.
 WINSIM_API EVT_HANDLE WINAPI EvtSubscribe(EVT_HANDLE Session, HANDLE SignalEvent,
-                                          LPCWSTR ChannelPath, LPCWSTR Query,
-                                          EVT_HANDLE Bookmark, PVOID Context,
-                                          EVT_SUBSCRIBE_CALLBACK Callback, DWORD Flags);
+                                          LPCWSTR ChannelPath, LPCWSTR Query, EVT_HANDLE Bookmark,
+                                          PVOID Context, EVT_SUBSCRIBE_CALLBACK Callback,
+                                          DWORD Flags);
 // Flags EvtRenderEventXml only. With too small a buffer: FALSE, ERROR_INSUFFICIENT_BUFFER,
 // and *BufferUsed = the bytes needed, counting the terminating NUL.
 WINSIM_API BOOL WINAPI EvtRender(EVT_HANDLE Context, EVT_HANDLE Fragment, DWORD Flags,

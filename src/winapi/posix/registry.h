@@ -4,9 +4,12 @@
 
 #include "winapi/posix/types.h"
 
-#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000u))))
-#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
-#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
+#define HKEY_CLASSES_ROOT \
+    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000u))))
+#define HKEY_CURRENT_USER \
+    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
+#define HKEY_LOCAL_MACHINE \
+    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
 #define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000003u))))
 
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
@@ -72,9 +75,8 @@ WINSIM_API LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Res
                                           PHKEY phkResult, LPDWORD lpdwDisposition);
 WINSIM_API LSTATUS WINAPI RegCloseKey(HKEY hKey);
 
-WINSIM_API LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue,
-                                       DWORD dwFlags, LPDWORD pdwType, PVOID pvData,
-                                       LPDWORD pcbData);
+WINSIM_API LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags,
+                                       LPDWORD pdwType, PVOID pvData, LPDWORD pcbData);
 WINSIM_API LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
                                            LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 WINSIM_API LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved,
@@ -87,12 +89,12 @@ WINSIM_API LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 WINSIM_API LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired,
                                           DWORD Reserved);
 WINSIM_API LSTATUS WINAPI RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
-WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName,
-                                        LPDWORD lpcchName, LPDWORD lpReserved, LPWSTR lpClass,
-                                        LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
+WINSIM_API LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName,
+                                        LPDWORD lpReserved, LPWSTR lpClass, LPDWORD lpcchClass,
+                                        PFILETIME lpftLastWriteTime);
 WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName,
-                                        LPDWORD lpcchValueName, LPDWORD lpReserved,
-                                        LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+                                        LPDWORD lpcchValueName, LPDWORD lpReserved, LPDWORD lpType,
+                                        LPBYTE lpData, LPDWORD lpcbData);
 
 // One-shot: the event is signalled on the next change that matches the filter, when the
 // watched key is deleted, or when hKey is closed. With fAsynchronous FALSE the call

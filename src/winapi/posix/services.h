@@ -164,8 +164,8 @@ struct POWERBROADCAST_SETTING {
 };
 using PPOWERBROADCAST_SETTING = POWERBROADCAST_SETTING*;
 
-using LPHANDLER_FUNCTION_EX = DWORD(WINAPI*)(DWORD dwControl, DWORD dwEventType,
-                                             LPVOID lpEventData, LPVOID lpContext);
+using LPHANDLER_FUNCTION_EX = DWORD(WINAPI*)(DWORD dwControl, DWORD dwEventType, LPVOID lpEventData,
+                                             LPVOID lpContext);
 
 extern "C" {
 
@@ -186,8 +186,7 @@ WINSIM_API BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceT
                                             LPCWSTR lpDisplayName);
 // Levels SERVICE_CONFIG_DESCRIPTION, SERVICE_CONFIG_DELAYED_AUTO_START_INFO and
 // SERVICE_CONFIG_PRESHUTDOWN_INFO; others fail with ERROR_INVALID_LEVEL.
-WINSIM_API BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel,
-                                             LPVOID lpInfo);
+WINSIM_API BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo);
 WINSIM_API BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus);
 // Every report is recorded (see "winapi/sim/services.h").
 WINSIM_API BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,

@@ -47,8 +47,8 @@ WINSIM_API HANDLE WINAPI OpenMutexW(DWORD dwDesiredAccess, BOOL bInheritHandle, 
 WINSIM_API BOOL WINAPI ReleaseMutex(HANDLE hMutex);
 
 WINSIM_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
-WINSIM_API DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles,
-                                               BOOL bWaitAll, DWORD dwMilliseconds);
+WINSIM_API DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll,
+                                               DWORD dwMilliseconds);
 WINSIM_API BOOL WINAPI CloseHandle(HANDLE hObject);
 WINSIM_API void WINAPI Sleep(DWORD dwMilliseconds);
 

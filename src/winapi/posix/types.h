@@ -75,10 +75,10 @@ using ACCESS_MASK = DWORD;
 using REGSAM = ACCESS_MASK;
 
 // Opaque pointer types that do not convert into one another.
-#define DECLARE_HANDLE(name)     \
-    struct name##_handle_tag {   \
-        int unused;              \
-    };                           \
+#define DECLARE_HANDLE(name)   \
+    struct name##_handle_tag { \
+        int unused;            \
+    };                         \
     using name = name##_handle_tag*
 
 DECLARE_HANDLE(HKEY);
@@ -151,8 +151,12 @@ inline bool IsEqualGUID(REFGUID a, REFGUID b) {
     }
     return true;
 }
-inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
-inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
+inline bool operator==(REFGUID a, REFGUID b) {
+    return IsEqualGUID(a, b);
+}
+inline bool operator!=(REFGUID a, REFGUID b) {
+    return !IsEqualGUID(a, b);
+}
 
 using PSECURITY_DESCRIPTOR = void*;
 using PSID = void*;

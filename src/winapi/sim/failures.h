@@ -11,9 +11,9 @@
 namespace winsim::failures {
 
 enum class Call {
-    CreateEvent,           // CreateEventW, CreateEventExW
-    CreateMutex,           // CreateMutexW, CreateMutexExW
-    Wait,                  // WaitForSingleObject, WaitForMultipleObjects
+    CreateEvent,  // CreateEventW, CreateEventExW
+    CreateMutex,  // CreateMutexW, CreateMutexExW
+    Wait,         // WaitForSingleObject, WaitForMultipleObjects
     CreateThreadpool,
     CreateThreadpoolWork,
     OpenSCManager,
@@ -23,13 +23,13 @@ enum class Call {
     SetServiceStatus,
     EvtSubscribe,
     EvtRender,
-    CoInitializeEx,        // also CoInitialize
+    CoInitializeEx,  // also CoInitialize
     CoInitializeSecurity,
-    RegOpenKey,            // RegOpenKeyExW
-    RegCreateKey,          // RegCreateKeyExW
-    RegGetValue,           // RegGetValueW
-    RegQueryValue,         // RegQueryValueExW
-    RegSetValue,           // RegSetValueExW, RegSetKeyValueW
+    RegOpenKey,     // RegOpenKeyExW
+    RegCreateKey,   // RegCreateKeyExW
+    RegGetValue,    // RegGetValueW
+    RegQueryValue,  // RegQueryValueExW
+    RegSetValue,    // RegSetValueExW, RegSetKeyValueW
     RegNotifyChangeKeyValue,
     kCount
 };

@@ -1,0 +1,134 @@
+#include "winapi/machine/event_query.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <regex>
+#include <string>
+
+namespace winsim::detail {
+
+namespace {
+
+// A cursor over the query text that skips blanks between tokens.
+class Cursor {
+  public:
+    explicit Cursor(std::wstring_view text) : text_(text) {}
+
+    bool Take(std::wstring_view token) {
+        SkipBlanks();
+        if (text_.substr(pos_, token.size()) != token) {
+            return false;
+        }
+        pos_ += token.size();
+        return true;
+    }
+
+    std::optional<DWORD> Number() {
+        SkipBlanks();
+        const std::size_t start = pos_;
+        unsigned long long value = 0;
+        while (pos_ < text_.size() && std::iswdigit(text_[pos_]) != 0) {
+            value = value * 10 + static_cast<unsigned long long>(text_[pos_] - L'0');
+            if (value > 0xFFFFFFFFull) {
+                return std::nullopt;
+            }
+            ++pos_;
+        }
+        if (pos_ == start) {
+            return std::nullopt;
+        }
+        return static_cast<DWORD>(value);
+    }
+
+    bool AtEnd() {
+        SkipBlanks();
+        return pos_ == text_.size();
+    }
+
+  private:
+    void SkipBlanks() {
+        while (pos_ < text_.size() && std::iswspace(text_[pos_]) != 0) {
+            ++pos_;
+        }
+    }
+
+    std::wstring_view text_;
+    std::size_t pos_ = 0;
+};
+
+bool ParseCondition(Cursor& c, std::vector<DWORD>& ids);
+
+bool ParseTerm(Cursor& c, std::vector<DWORD>& ids) {
+    if (c.Take(L"(")) {
+        return ParseCondition(c, ids) && c.Take(L")");
+    }
+    if (!c.Take(L"EventID") || !c.Take(L"=")) {
+        return false;
+    }
+    const std::optional<DWORD> id = c.Number();
+    if (!id) {
+        return false;
+    }
+    ids.push_back(*id);
+    return true;
+}
+
+bool ParseCondition(Cursor& c, std::vector<DWORD>& ids) {
+    if (!ParseTerm(c, ids)) {
+        return false;
+    }
+    while (c.Take(L"or")) {
+        if (!ParseTerm(c, ids)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool EventQuery::Matches(DWORD event_id) const {
+    return all || std::find(event_ids.begin(), event_ids.end(), event_id) != event_ids.end();
+}
+
+std::optional<EventQuery> ParseEventQuery(const wchar_t* query) {
+    Cursor c(query == nullptr ? L"" : query);
+    if (c.AtEnd()) {
+        return EventQuery{};
+    }
+    if (!c.Take(L"Event") && !c.Take(L"*")) {
+        return std::nullopt;
+    }
+    if (c.AtEnd()) {
+        return EventQuery{};
+    }
+    EventQuery result{false, {}};
+    if (c.Take(L"/")) {
+        if (!c.Take(L"System") || !c.Take(L"[") || !ParseCondition(c, result.event_ids) ||
+            !c.Take(L"]")) {
+            return std::nullopt;
+        }
+    } else if (!c.Take(L"[") || !c.Take(L"System") || !c.Take(L"[") ||
+               !ParseCondition(c, result.event_ids) || !c.Take(L"]") || !c.Take(L"]")) {
+        return std::nullopt;
+    }
+    if (!c.AtEnd()) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+std::optional<DWORD> EventIdOf(std::wstring_view xml) {
+    static const std::wregex kEventId(LR"(<EventID(?:\s[^>]*)?>\s*(\d{1,10})\s*</EventID>)");
+    std::match_results<std::wstring_view::const_iterator> match;
+    if (!std::regex_search(xml.begin(), xml.end(), match, kEventId)) {
+        return std::nullopt;
+    }
+    const unsigned long long id = std::stoull(match[1].str());
+    if (id > 0xFFFFFFFFull) {
+        return std::nullopt;
+    }
+    return static_cast<DWORD>(id);
+}
+
+}  // namespace winsim::detail

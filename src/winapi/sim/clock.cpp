@@ -1,0 +1,48 @@
+#include "winapi/sim/clock.h"
+
+#include "winapi/machine/machine.h"
+
+namespace winsim::clock {
+
+namespace {
+detail::Clock& TheClock() {
+    return detail::Machine::Get().clock;
+}
+}  // namespace
+
+void SetScale(double factor) {
+    TheClock().SetScale(factor);
+}
+
+double Scale() {
+    return TheClock().Scale();
+}
+
+void Advance(std::chrono::milliseconds elapsed) {
+    TheClock().Advance(elapsed);
+}
+
+void MoveWallClock(std::chrono::milliseconds delta) {
+    TheClock().MoveWall(delta);
+}
+
+void SetWallClock(std::chrono::system_clock::time_point now) {
+    TheClock().SetWall(now);
+}
+
+std::chrono::milliseconds MonotonicNow() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(TheClock().Now());
+}
+
+std::chrono::system_clock::time_point WallNow() {
+    return TheClock().WallNow();
+}
+
+int64_t ToFileTime(std::chrono::system_clock::time_point t) {
+    // 100 ns intervals between 1601-01-01 and 1970-01-01.
+    constexpr int64_t kUnixEpochInFileTime = 116444736000000000LL;
+    using Ticks = std::chrono::duration<int64_t, std::ratio<1, 10000000>>;
+    return kUnixEpochInFileTime + std::chrono::duration_cast<Ticks>(t.time_since_epoch()).count();
+}
+
+}  // namespace winsim::clock

@@ -1,0 +1,23 @@
+#include "winapi/sim/machine.h"
+
+#include "winapi/machine/machine.h"
+#include "winapi/sim/eventlog.h"
+
+namespace winsim {
+
+void ResetMachine() {
+    detail::Machine::Get().Reset();
+}
+
+void ChangeSystemTime(std::chrono::milliseconds delta) {
+    detail::Clock& clock = detail::Machine::Get().clock;
+    const auto old_time = clock.WallNow();
+    clock.MoveWall(delta);
+    eventlog::PublishSystem(eventlog::TimeChangeEventXml(old_time, old_time + delta));
+}
+
+void SetProcessorArchitecture(WORD architecture) {
+    detail::Machine::Get().SetProcessorArchitecture(architecture);
+}
+
+}  // namespace winsim
