@@ -1,0 +1,17 @@
+#include "host/terminal_log.h"
+
+#include <spdlog/pattern_formatter.h>
+#include <spdlog/sinks/stdout_color_sinks.h>
+
+#include "sim/common_base/log_control.h"
+
+namespace orvhost {
+
+TerminalLog::TerminalLog() : sink_(std::make_shared<spdlog::sinks::stdout_color_sink_mt>()) {
+    sink_->set_formatter(std::make_unique<spdlog::pattern_formatter>("%H:%M:%S.%e %^%-5l%$ [%t] %v"));
+    orvsim::AddLogSink(sink_);
+}
+
+TerminalLog::~TerminalLog() { orvsim::RemoveLogSink(sink_); }
+
+}  // namespace orvhost
