@@ -90,14 +90,27 @@ CallTrace& TheTrace() {
     return *trace;
 }
 
+thread_local bool t_silenced = false;
+
 bool Matches(const TraceEntry& entry, std::string_view component, std::string_view operation) {
     return entry.component == component && (operation.empty() || entry.operation == operation);
 }
 
 }  // namespace
 
+TraceSilence::TraceSilence() : previous_(t_silenced) {
+    t_silenced = true;
+}
+
+TraceSilence::~TraceSilence() {
+    t_silenced = previous_;
+}
+
 void Trace(std::string_view component, std::string_view operation,
            std::vector<std::string> arguments) {
+    if (t_silenced) {
+        return;
+    }
     TraceEntry entry;
     entry.component = component;
     entry.operation = operation;

@@ -47,6 +47,20 @@ std::size_t TraceCount(std::string_view component, std::string_view operation = 
 // Drops every entry. Sequence numbers go on from where they were.
 void ClearTrace();
 
+// While one lives on a thread, Trace on that thread records nothing. Stand-ins put one around
+// the calls they make into each other (the bus reading a notification it was handed), which
+// are not calls of the client and would only blur what the client did.
+class TraceSilence {
+  public:
+    TraceSilence();
+    ~TraceSilence();
+    TraceSilence(const TraceSilence&) = delete;
+    TraceSilence& operator=(const TraceSilence&) = delete;
+
+  private:
+    bool previous_;
+};
+
 // The trace keeps at most this many entries and drops the oldest beyond it, so that a host
 // running for days does not grow without bound. TraceDropped counts what was dropped.
 void SetTraceCapacity(std::size_t maxEntries);

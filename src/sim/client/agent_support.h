@@ -6,8 +6,8 @@
 #include "platform/common_base/orv_agent.h"
 #include "sim/client/full_init_announcer.h"
 #include "sim/client/owned_instance.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/common_base/agent_control.h"
+#include "sim/trace.h"
 
 namespace orvsim::client {
 
@@ -15,7 +15,7 @@ namespace orvsim::client {
 template <class Agent, class Make>
 Agent* GetAgentInstance(std::string_view component, OwnedInstance<Agent>& slot, Make&& make) {
     const bool missing = IsInstanceMissing(component);
-    TraceClientCall(component, "GetInstance", missing ? "null" : "instance");
+    TraceCall(component, "GetInstance", missing ? "null" : "instance");
     return missing ? nullptr : slot.Get(make);
 }
 

@@ -6,14 +6,14 @@
 #include "shared/notification_data.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/full_init_announcer.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/shared_native/bus_state.h"
+#include "sim/trace.h"
 
 namespace orvsim {
 namespace {
 
 ORVPublisherSubscriber::State& Bus() {
-    client::QuietTrace quiet;  // the control API's own look, not a call of the client
+    TraceSilence quiet;  // the control API's own look, not a call of the client
     return ORVPublisherSubscriber::State::Of(*ORVPublisherSubscriber::GetInstance());
 }
 
@@ -49,7 +49,7 @@ void ResetClient() {
     // The announcer first: it publishes on the bus.
     client::ResetFullInitAnnouncer();
     {
-        client::QuietTrace quiet;
+        TraceSilence quiet;
         ORVPublisherSubscriber* bus = ORVPublisherSubscriber::GetInstance();
         ORVPublisherSubscriber::State::Of(*bus).Reset(*bus);
     }

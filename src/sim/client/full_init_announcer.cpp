@@ -6,7 +6,7 @@
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
@@ -131,7 +131,7 @@ class Announcer {
             }
         }
         TraceCall(kComponent, "AnnounceFullInit", kConfigTopic, kFullInitEventState);
-        QuietTrace quiet;  // the agent's own use of the bus is not a call from outside
+        TraceSilence quiet;  // the agent's own use of the bus is not a call from outside
         ORVNotificationData announcement(kConfigTopic, kFullInitEventState, L"");
         ORVPublisherSubscriber::GetInstance()->Notify(announcement, L"");
     }

@@ -52,7 +52,7 @@ void ConfigPolicyAgent::UnInit() {
 
 bool ConfigPolicyAgent::ValidateConfigForDelayStart() {
     const bool allowed = g_delayStartAllowed.load();
-    orvsim::client::TraceClientCall(kComponent, "ValidateConfigForDelayStart");
+    orvsim::TraceCall(kComponent, "ValidateConfigForDelayStart");
     return allowed;
 }
 

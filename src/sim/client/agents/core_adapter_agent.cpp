@@ -18,10 +18,9 @@ CoreAdapterAgent::CoreAdapterAgent(ORVCore::ICoreApi* coreApi,
       coreApi_(coreApi),
       configAgent_(std::move(configAgent)),
       epUrlProvider_(std::move(epUrlProvider)) {
-    orvsim::client::TraceClientCall(kComponent, "CoreAdapterAgent",
-                                    static_cast<const void*>(coreApi_),
-                                    static_cast<const void*>(configAgent_.get()),
-                                    static_cast<const void*>(epUrlProvider_.get()));
+    orvsim::TraceCall(kComponent, "CoreAdapterAgent", static_cast<const void*>(coreApi_),
+                      static_cast<const void*>(configAgent_.get()),
+                      static_cast<const void*>(epUrlProvider_.get()));
     orvsim::client::ThrowIfConstructionFails(kComponent);
     orvsim::client::AgentCreated(this);
 }
@@ -35,11 +34,11 @@ bool CoreAdapterAgent::Init() {
 }
 
 bool CoreAdapterAgent::HasCoreApi() {
-    orvsim::client::TraceClientCall(kComponent, "HasCoreApi");
+    orvsim::TraceCall(kComponent, "HasCoreApi");
     return coreApi_ != nullptr;
 }
 
 bool CoreAdapterAgent::HasConfigAgent() {
-    orvsim::client::TraceClientCall(kComponent, "HasConfigAgent");
+    orvsim::TraceCall(kComponent, "HasConfigAgent");
     return configAgent_ != nullptr;
 }

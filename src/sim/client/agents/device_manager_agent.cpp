@@ -1,6 +1,6 @@
 #include "platform/agents/device_manager_agent.h"
 
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -9,12 +9,12 @@ constexpr char kComponent[] = "DeviceManagerAgent";
 }  // namespace
 
 DeviceManagerAgent* DeviceManagerAgent::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static DeviceManagerAgent agent;
     return &agent;
 }
 
 void DeviceManagerAgent::OnDeviceUnlock() {
     // Per-user device settings are the real agent's; the call itself is what the client sees.
-    orvsim::client::TraceClientCall(kComponent, "OnDeviceUnlock");
+    orvsim::TraceCall(kComponent, "OnDeviceUnlock");
 }

@@ -34,7 +34,7 @@ DeviceRegistrationAgent::DeviceRegistrationAgent(
       network_(std::move(network)),
       dateTime_(std::move(dateTime)),
       registry_(std::move(registry)) {
-    orvsim::client::TraceClientCall(
+    orvsim::TraceCall(
         kComponent, "DeviceRegistrationAgent", static_cast<const void*>(coreAdapter_.get()),
         static_cast<const void*>(coreProvisioning_.get()),
         static_cast<const void*>(provisioning_.get()),
@@ -53,14 +53,13 @@ bool DeviceRegistrationAgent::Init() {
 }
 
 RegistrationResult DeviceRegistrationAgent::RegisterDevice(RegistrationRequest request) {
-    orvsim::client::TraceClientCall(kComponent, "RegisterDevice", request.reason,
-                                    request.maxAttempts, request.force);
+    orvsim::TraceCall(kComponent, "RegisterDevice", request.reason, request.maxAttempts,
+                      request.force);
     if (const auto duration = g_durationMs.load(); duration > 0) {
         Sleep(static_cast<DWORD>(duration));  // the back end's round trips, on the machine's clock
     }
     const RegistrationResult result = orvsim::ArrangedRegistration();
-    orvsim::client::TraceClientCall(kComponent, "RegisterDeviceDone", result.success,
-                                    result.errorCode);
+    orvsim::TraceCall(kComponent, "RegisterDeviceDone", result.success, result.errorCode);
     return result;
 }
 

@@ -50,9 +50,8 @@ constexpr DWORD kSessionChange = 14;
 
 EventManager* EventManager::GetInstance(SERVICE_STATUS_HANDLE statusHandle) {
     const bool missing = orvsim::IsInstanceMissing(kComponent);
-    orvsim::client::TraceClientCall(kComponent, "GetInstance",
-                                    static_cast<const void*>(statusHandle),
-                                    missing ? "null" : "instance");
+    orvsim::TraceCall(kComponent, "GetInstance", static_cast<const void*>(statusHandle),
+                      missing ? "null" : "instance");
     if (missing) {
         return nullptr;
     }
@@ -73,7 +72,7 @@ bool EventManager::Init() {
     const bool initialized =
         orvsim::client::TrackedInit(this, [this] { return IORVAgent::Init(); });
     if (initialized) {
-        orvsim::client::QuietTrace quiet;  // the library's own monitor, not the caller's call
+        orvsim::TraceSilence quiet;  // the library's own monitor, not the caller's call
         ORVEventMonitor::GetInstance()->Start();
     }
     return initialized;
@@ -81,17 +80,16 @@ bool EventManager::Init() {
 
 bool EventManager::LogDeviceContext(bool immediate, const DeviceContext& context,
                                     bool userTriggered) {
-    orvsim::client::TraceClientCall(kComponent, "LogDeviceContext", immediate, context.reason,
-                                    context.userSessionId, userTriggered);
+    orvsim::TraceCall(kComponent, "LogDeviceContext", immediate, context.reason,
+                      context.userSessionId, userTriggered);
     // Recorded only by an initialised manager: before that it has nowhere to write.
     return IsInitialized();
 }
 
 DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* eventData,
                                      void* context) {
-    orvsim::client::TraceClientCall(kComponent, "OnServiceControl", control, eventType,
-                                    static_cast<const void*>(eventData),
-                                    static_cast<const void*>(context));
+    orvsim::TraceCall(kComponent, "OnServiceControl", control, eventType,
+                      static_cast<const void*>(eventData), static_cast<const void*>(context));
     orvsim::ForwardedControl received;
     received.control = control;
     received.eventType = eventType;

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "sim/client/client_reset.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -14,18 +14,18 @@ std::atomic<bool> g_shutdownInitiated{false};
 }  // namespace
 
 GeneralAppSettingsAgent* GeneralAppSettingsAgent::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static GeneralAppSettingsAgent settings;
     return &settings;
 }
 
 void GeneralAppSettingsAgent::shutdownInitiated() {
-    orvsim::client::TraceClientCall(kComponent, "shutdownInitiated");
+    orvsim::TraceCall(kComponent, "shutdownInitiated");
     g_shutdownInitiated = true;
 }
 
 bool GeneralAppSettingsAgent::isShutdownInitiated() {
-    orvsim::client::TraceClientCall(kComponent, "isShutdownInitiated");
+    orvsim::TraceCall(kComponent, "isShutdownInitiated");
     return g_shutdownInitiated.load();
 }
 

@@ -31,5 +31,5 @@ bool MDMAgent::Init() {
 }
 
 void MDMAgent::Reinit() {
-    orvsim::client::TraceClientCall(kComponent, "Reinit");
+    orvsim::TraceCall(kComponent, "Reinit");
 }

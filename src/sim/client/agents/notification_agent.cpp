@@ -26,9 +26,8 @@ NotificationAgent* NotificationAgent::GetInstance(Callback onShown, Callback onA
                                                   Callback onExpired) {
     // Traced with how many of the five callbacks hold a function.
     const bool missing = orvsim::IsInstanceMissing(kComponent);
-    orvsim::client::TraceClientCall(
-        kComponent, "GetInstance", missing ? "null" : "instance",
-        CountSet({&onShown, &onActivated, &onDismissed, &onFailed, &onExpired}));
+    orvsim::TraceCall(kComponent, "GetInstance", missing ? "null" : "instance",
+                      CountSet({&onShown, &onActivated, &onDismissed, &onFailed, &onExpired}));
     if (missing) {
         return nullptr;
     }
@@ -60,6 +59,6 @@ bool NotificationAgent::Init() {
 }
 
 int NotificationAgent::RegisteredCallbackCount() {
-    orvsim::client::TraceClientCall(kComponent, "RegisteredCallbackCount");
+    orvsim::TraceCall(kComponent, "RegisteredCallbackCount");
     return CountSet({&onShown_, &onActivated_, &onDismissed_, &onFailed_, &onExpired_});
 }

@@ -5,7 +5,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -72,21 +72,20 @@ PluginBook& ThePlugins() {
 namespace ORV {
 
 PluginManager* PluginManager::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static PluginManager manager;
     return &manager;
 }
 
 void PluginManager::UpdateUserSession(bool userSession, DWORD sessionId, bool suspend) {
-    orvsim::client::TraceClientCall(kComponent, "UpdateUserSession", userSession, sessionId,
-                                    suspend);
+    orvsim::TraceCall(kComponent, "UpdateUserSession", userSession, sessionId, suspend);
     if (userSession) {
         ThePlugins().UpdateSession(static_cast<int>(sessionId), suspend);
     }
 }
 
 void PluginManager::Start(bool userPlugins) {
-    orvsim::client::TraceClientCall(kComponent, "Start", userPlugins);
+    orvsim::TraceCall(kComponent, "Start", userPlugins);
     if (userPlugins) {
         ThePlugins().StartUserPlugins();
     }

@@ -1,7 +1,7 @@
 #include "platform/agents/smart_message_utility.h"
 
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -24,17 +24,17 @@ bool DeleteStoredValue(const wchar_t* valueName) {
 namespace ORV::SmartMessageV2 {
 
 bool SmartMessageV2Utility::DeleteCachedMessageDigest() {
-    orvsim::client::TraceClientCall(kComponent, "DeleteCachedMessageDigest");
+    orvsim::TraceCall(kComponent, "DeleteCachedMessageDigest");
     return DeleteStoredValue(orvsim::kCachedMessageDigestValue);
 }
 
 bool SmartMessageV2Utility::DeleteEtag() {
-    orvsim::client::TraceClientCall(kComponent, "DeleteEtag");
+    orvsim::TraceCall(kComponent, "DeleteEtag");
     return DeleteStoredValue(orvsim::kEtagValue);
 }
 
 bool SmartMessageV2Utility::DeletePreviousDownloadDigestTimestamp() {
-    orvsim::client::TraceClientCall(kComponent, "DeletePreviousDownloadDigestTimestamp");
+    orvsim::TraceCall(kComponent, "DeletePreviousDownloadDigestTimestamp");
     return DeleteStoredValue(orvsim::kPreviousDownloadDigestTimestampValue);
 }
 

@@ -1,7 +1,7 @@
 #include "platform/core/core_api.h"
 
 #include "shared/orvcore_types.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace ORVCore {
 namespace {
@@ -12,7 +12,7 @@ class CoreApi final : public ICoreApi {
   public:
     BoolResult OnServiceStop() override {
         // The core has no requests of its own outstanding here; the call is what the client sees.
-        orvsim::client::TraceClientCall(kComponent, "OnServiceStop");
+        orvsim::TraceCall(kComponent, "OnServiceStop");
         return BoolResult{true, {}};
     }
 };
@@ -20,13 +20,13 @@ class CoreApi final : public ICoreApi {
 }  // namespace
 
 ICoreApi* GetInst_CoreApi() {
-    orvsim::client::TraceClientCall(kComponent, "GetInst_CoreApi");
+    orvsim::TraceCall(kComponent, "GetInst_CoreApi");
     static CoreApi api;
     return &api;
 }
 
 void ECCrypt_Delete(IECCrypt* crypt) {
-    orvsim::client::TraceClientCall(kComponent, "ECCrypt_Delete", static_cast<const void*>(crypt));
+    orvsim::TraceCall(kComponent, "ECCrypt_Delete", static_cast<const void*>(crypt));
     delete crypt;
 }
 

@@ -1,11 +1,11 @@
 #include "platform/db_manager/database_manager.h"
 
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace ORV {
 
 DatabaseManager* DatabaseManager::GetInstance() {
-    orvsim::client::TraceClientCall("ORV::DatabaseManager", "GetInstance");
+    orvsim::TraceCall("ORV::DatabaseManager", "GetInstance");
     static DatabaseManager manager;
     return &manager;
 }

@@ -5,9 +5,9 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/stoppable_wait.h"
 #include "sim/common_base/agent_control.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -20,24 +20,23 @@ std::atomic<std::chrono::milliseconds::rep> g_scanMs{0};
 
 DiagnosticsManager* DiagnosticsManager::GetInstance() {
     const bool missing = orvsim::IsInstanceMissing(kComponent);
-    orvsim::client::TraceClientCall(kComponent, "GetInstance", missing ? "null" : "instance");
+    orvsim::TraceCall(kComponent, "GetInstance", missing ? "null" : "instance");
     static DiagnosticsManager manager;
     return missing ? nullptr : &manager;
 }
 
 void DiagnosticsManager::Init(HANDLE stopEvent) {
-    orvsim::client::TraceClientCall(kComponent, "Init", static_cast<const void*>(stopEvent));
+    orvsim::TraceCall(kComponent, "Init", static_cast<const void*>(stopEvent));
     g_stopEvent = stopEvent;
 }
 
 void DiagnosticsManager::StartDiagnosticsScan(DWORD controlCode,
                                               std::optional<DiagnosticsParams> params) {
-    orvsim::client::TraceClientCall(kComponent, "StartDiagnosticsScan", controlCode,
-                                    params ? params->testName : std::wstring(L"none"));
+    orvsim::TraceCall(kComponent, "StartDiagnosticsScan", controlCode,
+                      params ? params->testName : std::wstring(L"none"));
     const bool completed = orvsim::client::RunUnlessStopped(
         g_stopEvent.load(), std::chrono::milliseconds(g_scanMs.load()));
-    orvsim::client::TraceClientCall(kComponent, "StartDiagnosticsScanDone",
-                                    completed ? "completed" : "stopped");
+    orvsim::TraceCall(kComponent, "StartDiagnosticsScanDone", completed ? "completed" : "stopped");
 }
 
 namespace orvsim {

@@ -9,7 +9,7 @@
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -72,7 +72,7 @@ MonitorBook& TheMonitors() {
 // --- DeviceContextEventMonitor --------------------------------------------------------------
 
 DeviceContextEventMonitor* DeviceContextEventMonitor::GetInstance() {
-    orvsim::client::TraceClientCall(kDeviceContextComponent, "GetInstance");
+    orvsim::TraceCall(kDeviceContextComponent, "GetInstance");
     static DeviceContextEventMonitor monitor;
     return &monitor;
 }
@@ -81,43 +81,42 @@ DeviceContextEventMonitor::DeviceContextEventMonitor()
     : regionChangeEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void DeviceContextEventMonitor::Start() {
-    orvsim::client::TraceClientCall(kDeviceContextComponent, "Start");
+    orvsim::TraceCall(kDeviceContextComponent, "Start");
     TheMonitors().StartDeviceContext();
 }
 
 void DeviceContextEventMonitor::Stop() {
-    orvsim::client::TraceClientCall(kDeviceContextComponent, "Stop");
+    orvsim::TraceCall(kDeviceContextComponent, "Stop");
     TheMonitors().StopDeviceContext();
 }
 
 bool DeviceContextEventMonitor::TryAddUserRelatedMonitors() {
-    orvsim::client::TraceClientCall(kDeviceContextComponent, "TryAddUserRelatedMonitors");
+    orvsim::TraceCall(kDeviceContextComponent, "TryAddUserRelatedMonitors");
     int session = -1;
     {
-        orvsim::client::QuietTrace quiet;
+        orvsim::TraceSilence quiet;
         session = ORV::ProcessWrap::GetActiveUserSessionId();
     }
     const bool added = TheMonitors().AddUser(session);
-    orvsim::client::TraceClientCall(kDeviceContextComponent, "TryAddUserRelatedMonitorsDone",
-                                    session, added);
+    orvsim::TraceCall(kDeviceContextComponent, "TryAddUserRelatedMonitorsDone", session, added);
     return added;
 }
 
 // --- ORVEventMonitor ---------------------------------------------------------------------------
 
 ORVEventMonitor* ORVEventMonitor::GetInstance() {
-    orvsim::client::TraceClientCall(kClientComponent, "GetInstance");
+    orvsim::TraceCall(kClientComponent, "GetInstance");
     static ORVEventMonitor monitor;
     return &monitor;
 }
 
 void ORVEventMonitor::Start() {
-    orvsim::client::TraceClientCall(kClientComponent, "Start");
+    orvsim::TraceCall(kClientComponent, "Start");
     TheMonitors().SetClientRunning(true);
 }
 
 void ORVEventMonitor::Shutdown() {
-    orvsim::client::TraceClientCall(kClientComponent, "Shutdown");
+    orvsim::TraceCall(kClientComponent, "Shutdown");
     TheMonitors().SetClientRunning(false);
 }
 

@@ -3,7 +3,7 @@
 #include "platform/common_base/process_wrap.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -80,44 +80,43 @@ UserProcessBook& TheProcess() {
 }
 
 int ActiveUserSession() {
-    orvsim::client::QuietTrace quiet;  // the agent's own look, not the caller's call
+    orvsim::TraceSilence quiet;  // the agent's own look, not the caller's call
     return ORV::ProcessWrap::GetActiveUserSessionId();
 }
 
 }  // namespace
 
 UserProcessAgent* UserProcessAgent::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static UserProcessAgent agent;
     return &agent;
 }
 
 bool UserProcessAgent::IsDatasetEnable() {
-    orvsim::client::TraceClientCall(kComponent, "IsDatasetEnable");
+    orvsim::TraceCall(kComponent, "IsDatasetEnable");
     return TheProcess().DatasetEnabled();
 }
 
 int UserProcessAgent::CheckUserProcessSessionIdChange() {
-    orvsim::client::TraceClientCall(kComponent, "CheckUserProcessSessionIdChange");
+    orvsim::TraceCall(kComponent, "CheckUserProcessSessionIdChange");
     return TheProcess().SessionChange(ActiveUserSession());
 }
 
 void UserProcessAgent::StopUserProcess(int flags) {
-    orvsim::client::TraceClientCall(kComponent, "StopUserProcess", flags);
+    orvsim::TraceCall(kComponent, "StopUserProcess", flags);
     TheProcess().Stop();
 }
 
 void UserProcessAgent::StartUserProcess(HANDLE& stopEvent, int flags) {
-    orvsim::client::TraceClientCall(kComponent, "StartUserProcess",
-                                    static_cast<const void*>(stopEvent), flags);
+    orvsim::TraceCall(kComponent, "StartUserProcess", static_cast<const void*>(stopEvent), flags);
     const char* notStarted = nullptr;
     if (stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0) {
         notStarted = "stopping";
     } else {
         notStarted = TheProcess().Start(ActiveUserSession());
     }
-    orvsim::client::TraceClientCall(kComponent, "StartUserProcessDone",
-                                    notStarted == nullptr ? "started" : notStarted);
+    orvsim::TraceCall(kComponent, "StartUserProcessDone",
+                      notStarted == nullptr ? "started" : notStarted);
 }
 
 namespace orvsim {

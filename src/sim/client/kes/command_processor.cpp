@@ -2,7 +2,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -45,18 +45,18 @@ ProcessorBook& TheBook() {
 }  // namespace
 
 KESCommandProcessor* KESCommandProcessor::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static KESCommandProcessor processor;
     return &processor;
 }
 
 void KESCommandProcessor::Init() {
-    orvsim::client::TraceClientCall(kComponent, "Init");
+    orvsim::TraceCall(kComponent, "Init");
     TheBook().SetInitialized(true);
 }
 
 void KESCommandProcessor::UnInit() {
-    orvsim::client::TraceClientCall(kComponent, "UnInit");
+    orvsim::TraceCall(kComponent, "UnInit");
     TheBook().SetInitialized(false);
 }
 

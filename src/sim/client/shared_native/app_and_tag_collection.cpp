@@ -5,9 +5,9 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/stoppable_wait.h"
 #include "sim/common_base/agent_control.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -30,21 +30,20 @@ const char* Collect(HANDLE stopEvent) {
 
 AppAndTagCollection* AppAndTagCollection::GetInstance() {
     const bool missing = orvsim::IsInstanceMissing(kComponent);
-    orvsim::client::TraceClientCall(kComponent, "GetInstance", missing ? "null" : "instance");
+    orvsim::TraceCall(kComponent, "GetInstance", missing ? "null" : "instance");
     static AppAndTagCollection collection;
     return missing ? nullptr : &collection;
 }
 
 void AppAndTagCollection::CollectTags(HANDLE stopEvent, bool isArm64, bool includeApps) {
-    orvsim::client::TraceClientCall(kComponent, "CollectTags", static_cast<const void*>(stopEvent),
-                                    isArm64, includeApps);
-    orvsim::client::TraceClientCall(kComponent, "CollectTagsDone", Collect(stopEvent));
+    orvsim::TraceCall(kComponent, "CollectTags", static_cast<const void*>(stopEvent), isArm64,
+                      includeApps);
+    orvsim::TraceCall(kComponent, "CollectTagsDone", Collect(stopEvent));
 }
 
 void AppAndTagCollection::RefreshTags(HANDLE stopEvent, bool isArm64) {
-    orvsim::client::TraceClientCall(kComponent, "RefreshTags", static_cast<const void*>(stopEvent),
-                                    isArm64);
-    orvsim::client::TraceClientCall(kComponent, "RefreshTagsDone", Collect(stopEvent));
+    orvsim::TraceCall(kComponent, "RefreshTags", static_cast<const void*>(stopEvent), isArm64);
+    orvsim::TraceCall(kComponent, "RefreshTagsDone", Collect(stopEvent));
 }
 
 namespace orvsim {

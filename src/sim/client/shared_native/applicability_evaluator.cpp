@@ -3,8 +3,8 @@
 #include <atomic>
 
 #include "sim/client/owned_instance.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/common_base/agent_control.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool Stopping() {
 
 ApplicabilityEvaluator* ApplicabilityEvaluator::GetInstance() {
     const bool missing = orvsim::IsInstanceMissing(kComponent);
-    orvsim::client::TraceClientCall(kComponent, "GetInstance", missing ? "null" : "instance");
+    orvsim::TraceCall(kComponent, "GetInstance", missing ? "null" : "instance");
     return missing ? nullptr : Instance().Get([] { return new ApplicabilityEvaluator(); });
 }
 
@@ -42,23 +42,22 @@ ApplicabilityEvaluator::~ApplicabilityEvaluator() {
 }
 
 void ApplicabilityEvaluator::SetOrvIsStoppingHandle(HANDLE stopEvent) {
-    orvsim::client::TraceClientCall(kComponent, "SetOrvIsStoppingHandle",
-                                    static_cast<const void*>(stopEvent));
+    orvsim::TraceCall(kComponent, "SetOrvIsStoppingHandle", static_cast<const void*>(stopEvent));
     g_stoppingHandle = stopEvent;
 }
 
 void ApplicabilityEvaluator::RefreshPersonaTagMonitoring() {
-    orvsim::client::TraceClientCall(kComponent, "RefreshPersonaTagMonitoring");
+    orvsim::TraceCall(kComponent, "RefreshPersonaTagMonitoring");
     const char* outcome = "refreshed";
     if (g_uninitialized) {
         outcome = "uninitialized";
     } else if (Stopping()) {
         outcome = "stopping";
     }
-    orvsim::client::TraceClientCall(kComponent, "RefreshPersonaTagMonitoringDone", outcome);
+    orvsim::TraceCall(kComponent, "RefreshPersonaTagMonitoringDone", outcome);
 }
 
 void ApplicabilityEvaluator::Uninit() {
-    orvsim::client::TraceClientCall(kComponent, "Uninit");
+    orvsim::TraceCall(kComponent, "Uninit");
     g_uninitialized = true;
 }

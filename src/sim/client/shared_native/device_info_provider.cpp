@@ -6,7 +6,7 @@
 
 #include "shared/machine_information.h"
 #include "sim/client/owned_instance.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
@@ -55,54 +55,54 @@ std::wstring CategoryOf(const std::wstring& enclosureType) {
 namespace ORV {
 
 DeviceInfoProvider* DeviceInfoProvider::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     return Instance().Get([] { return new ProcessProvider(); });
 }
 
 std::wstring DeviceInfoProvider::GetMTMImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetMTM");
+    orvsim::TraceCall(kComponent, "GetMTM");
     tsa::MutexLock lock(g_fieldsMutex);
     return mtm_;
 }
 
 std::wstring DeviceInfoProvider::GetSystemSerialNumberImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetSystemSerialNumber");
+    orvsim::TraceCall(kComponent, "GetSystemSerialNumber");
     tsa::MutexLock lock(g_fieldsMutex);
     return system_serial_number_;
 }
 
 std::wstring DeviceInfoProvider::GetRealSerialNumberImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetRealSerialNumber");
+    orvsim::TraceCall(kComponent, "GetRealSerialNumber");
     tsa::MutexLock lock(g_fieldsMutex);
     return real_serial_number_;
 }
 
 std::wstring DeviceInfoProvider::GetDeviceManufacturerImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetDeviceManufacturer");
+    orvsim::TraceCall(kComponent, "GetDeviceManufacturer");
     tsa::MutexLock lock(g_fieldsMutex);
     return manufacturer_;
 }
 
 std::wstring DeviceInfoProvider::GetDeviceCategoryImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetDeviceCategory");
+    orvsim::TraceCall(kComponent, "GetDeviceCategory");
     tsa::MutexLock lock(g_fieldsMutex);
     return category_;
 }
 
 std::wstring DeviceInfoProvider::GetDeviceEnclosureTypeImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetDeviceEnclosureType");
+    orvsim::TraceCall(kComponent, "GetDeviceEnclosureType");
     tsa::MutexLock lock(g_fieldsMutex);
     return enclosure_type_;
 }
 
 std::wstring DeviceInfoProvider::GetDeviceFamilyImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetDeviceFamily");
+    orvsim::TraceCall(kComponent, "GetDeviceFamily");
     tsa::MutexLock lock(g_fieldsMutex);
     return family_;
 }
 
 std::wstring DeviceInfoProvider::GetMTImpl() {
-    orvsim::client::TraceClientCall(kComponent, "GetMT");
+    orvsim::TraceCall(kComponent, "GetMT");
     tsa::MutexLock lock(g_fieldsMutex);
     return mt_;
 }
@@ -110,13 +110,12 @@ std::wstring DeviceInfoProvider::GetMTImpl() {
 Architecture DeviceInfoProvider::GetCPUArchitectureImpl() {
     // Asked of the machine each time: the field is only Init's snapshot.
     const Architecture architecture = MachineArchitecture();
-    orvsim::client::TraceClientCall(kComponent, "GetCPUArchitecture");
+    orvsim::TraceCall(kComponent, "GetCPUArchitecture");
     return architecture;
 }
 
 unsigned long DeviceInfoProvider::InitImpl(std::shared_ptr<MachineInformation> machineInformation) {
-    orvsim::client::TraceClientCall(kComponent, "Init",
-                                    static_cast<const void*>(machineInformation.get()));
+    orvsim::TraceCall(kComponent, "Init", static_cast<const void*>(machineInformation.get()));
     if (machineInformation == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -138,7 +137,7 @@ unsigned long DeviceInfoProvider::InitImpl(std::shared_ptr<MachineInformation> m
 }
 
 void DeviceInfoProvider::setForceRefreshImpl(bool forceRefresh) {
-    orvsim::client::TraceClientCall(kComponent, "setForceRefresh", forceRefresh);
+    orvsim::TraceCall(kComponent, "setForceRefresh", forceRefresh);
     tsa::MutexLock lock(g_fieldsMutex);
     force_refresh_ = forceRefresh;
 }

@@ -7,9 +7,9 @@
 #include <ctime>
 
 #include "sim/client/owned_instance.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/shared_native/registry_reader.h"
 #include "sim/common_base/environment_control.h"
+#include "sim/trace.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -52,17 +52,17 @@ std::wstring MachineTimeText() {
 MachineInformation::MachineInformation() = default;
 
 MachineInformation* MachineInformation::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     return Instance().Get([] {
         auto* record = new ProcessRecord();
-        orvsim::client::QuietTrace quiet;
+        orvsim::TraceSilence quiet;
         record->ReInitialize(true);
         return record;
     });
 }
 
 void MachineInformation::ReInitialize(bool force) {
-    orvsim::client::TraceClientCall(kComponent, "ReInitialize", force);
+    orvsim::TraceCall(kComponent, "ReInitialize", force);
     if (!force && !device_info_datetime_.empty()) {
         return;  // filled before; only a forced refresh reads the machine again
     }

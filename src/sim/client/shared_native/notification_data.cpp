@@ -10,8 +10,8 @@
 #include <string>
 
 #include "shared/notification_data.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/common_base/unicode.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -72,8 +72,7 @@ NotificationProvider ProviderMember(const Json::Value& object) {
 
 ORVNotificationData::ORVNotificationData(int topicId, int eventState, std::wstring payload)
     : payload_(std::move(payload)), topic_id_(topicId), event_state_(eventState) {
-    orvsim::client::TraceClientCall(kComponent, "ORVNotificationData", topicId, eventState,
-                                    payload_);
+    orvsim::TraceCall(kComponent, "ORVNotificationData", topicId, eventState, payload_);
     const std::optional<Json::Value> object = ParseObject(payload_);
     if (!object) {
         return;
@@ -100,38 +99,38 @@ ORVNotificationData::ORVNotificationData(int topicId, int eventState, std::wstri
 }
 
 ORVNotificationData::~ORVNotificationData() {
-    orvsim::client::TraceClientCall(kComponent, "~ORVNotificationData", topic_id_, event_state_);
+    orvsim::TraceCall(kComponent, "~ORVNotificationData", topic_id_, event_state_);
 }
 
 int ORVNotificationData::getTopicId() const {
-    orvsim::client::TraceClientCall(kComponent, "getTopicId");
+    orvsim::TraceCall(kComponent, "getTopicId");
     return topic_id_;
 }
 
 int ORVNotificationData::getEventState() const {
-    orvsim::client::TraceClientCall(kComponent, "getEventState");
+    orvsim::TraceCall(kComponent, "getEventState");
     return event_state_;
 }
 
 std::wstring ORVNotificationData::getMessageType() {
-    orvsim::client::TraceClientCall(kComponent, "getMessageType");
+    orvsim::TraceCall(kComponent, "getMessageType");
     return message_type_;
 }
 
 std::wstring ORVNotificationData::getActionType() {
-    orvsim::client::TraceClientCall(kComponent, "getActionType");
+    orvsim::TraceCall(kComponent, "getActionType");
     return action_type_;
 }
 
 bool ORVNotificationData::isZarnNotification() const {
     const bool zarn = !message_type_.empty();
-    orvsim::client::TraceClientCall(kComponent, "isZarnNotification");
+    orvsim::TraceCall(kComponent, "isZarnNotification");
     return zarn;
 }
 
 bool ORVNotificationData::isExtensionNotification() const {
     const bool extension = provider_ == NotificationProvider::Extension;
-    orvsim::client::TraceClientCall(kComponent, "isExtensionNotification");
+    orvsim::TraceCall(kComponent, "isExtensionNotification");
     return extension;
 }
 
@@ -140,6 +139,6 @@ void ORVNotificationData::deserializePayloadForConfigChangeDuringStartup(
     const std::optional<Json::Value> object = ParseObject(payload_);
     const Json::Value* member = object ? &(*object)["configChangeDuringStartup"] : nullptr;
     configChangeDuringStartup = member != nullptr && member->isBool() && member->asBool();
-    orvsim::client::TraceClientCall(kComponent, "deserializePayloadForConfigChangeDuringStartup",
-                                    configChangeDuringStartup);
+    orvsim::TraceCall(kComponent, "deserializePayloadForConfigChangeDuringStartup",
+                      configChangeDuringStartup);
 }

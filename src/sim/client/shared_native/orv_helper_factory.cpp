@@ -3,8 +3,8 @@
 #include "shared/device_info_provider.h"
 #include "shared/machine_information.h"
 #include "shared/orv_status_manager.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/shared_native/handed_over.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace orv {
@@ -18,7 +18,7 @@ ORVHelperFactory* g_factory GUARDED_BY(g_factoryMutex) = nullptr;  // owned
 }  // namespace
 
 ORVHelperFactory* ORVHelperFactory::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     tsa::MutexLock lock(g_factoryMutex);
     if (g_factory == nullptr) {
         g_factory = new ORVHelperFactory();
@@ -27,7 +27,7 @@ ORVHelperFactory* ORVHelperFactory::GetInstance() {
 }
 
 void ORVHelperFactory::ReleaseInstance() {
-    orvsim::client::TraceClientCall(kComponent, "ReleaseInstance");
+    orvsim::TraceCall(kComponent, "ReleaseInstance");
     ORVHelperFactory* released = nullptr;
     {
         tsa::MutexLock lock(g_factoryMutex);
@@ -40,49 +40,49 @@ void ORVHelperFactory::ReleaseInstance() {
 
 void ORVHelperFactory::SetMachineInformationAgent(
     std::shared_ptr<MachineInformation>& machineInformation) {
-    orvsim::client::TraceClientCall(kComponent, "SetMachineInformationAgent",
-                                    static_cast<const void*>(machineInformation.get()));
+    orvsim::TraceCall(kComponent, "SetMachineInformationAgent",
+                      static_cast<const void*>(machineInformation.get()));
     machine_information_ = machineInformation;
 }
 
 void ORVHelperFactory::SetApplicablityEvaluatorAgent(
     std::shared_ptr<ApplicabilityEvaluator>& evaluator) {
-    orvsim::client::TraceClientCall(kComponent, "SetApplicablityEvaluatorAgent",
-                                    static_cast<const void*>(evaluator.get()));
+    orvsim::TraceCall(kComponent, "SetApplicablityEvaluatorAgent",
+                      static_cast<const void*>(evaluator.get()));
     applicability_evaluator_ = evaluator;
 }
 
 void ORVHelperFactory::SetOrvStatusManager(std::shared_ptr<ORV::OrvStatusManager>& statusManager) {
-    orvsim::client::TraceClientCall(kComponent, "SetOrvStatusManager",
-                                    static_cast<const void*>(statusManager.get()));
+    orvsim::TraceCall(kComponent, "SetOrvStatusManager",
+                      static_cast<const void*>(statusManager.get()));
     orvsim::client::StatusManagerHandedOver(statusManager);
     status_manager_ = statusManager;
 }
 
 void ORVHelperFactory::SetDeviceInfoProviderAgent(
     std::shared_ptr<ORV::DeviceInfoProvider>& provider) {
-    orvsim::client::TraceClientCall(kComponent, "SetDeviceInfoProviderAgent",
-                                    static_cast<const void*>(provider.get()));
+    orvsim::TraceCall(kComponent, "SetDeviceInfoProviderAgent",
+                      static_cast<const void*>(provider.get()));
     device_info_provider_ = provider;
 }
 
 std::shared_ptr<MachineInformation>& ORVHelperFactory::GetMachineInformationAgent() {
-    orvsim::client::TraceClientCall(kComponent, "GetMachineInformationAgent");
+    orvsim::TraceCall(kComponent, "GetMachineInformationAgent");
     return machine_information_;
 }
 
 std::shared_ptr<ApplicabilityEvaluator>& ORVHelperFactory::GetApplicablilityEvaluatorAgent() {
-    orvsim::client::TraceClientCall(kComponent, "GetApplicablilityEvaluatorAgent");
+    orvsim::TraceCall(kComponent, "GetApplicablilityEvaluatorAgent");
     return applicability_evaluator_;
 }
 
 std::shared_ptr<ORV::OrvStatusManager>& ORVHelperFactory::GetOrvStatusManager() {
-    orvsim::client::TraceClientCall(kComponent, "GetOrvStatusManager");
+    orvsim::TraceCall(kComponent, "GetOrvStatusManager");
     return status_manager_;
 }
 
 std::shared_ptr<ORV::DeviceInfoProvider>& ORVHelperFactory::GetDeviceInfoProviderAgent() {
-    orvsim::client::TraceClientCall(kComponent, "GetDeviceInfoProviderAgent");
+    orvsim::TraceCall(kComponent, "GetDeviceInfoProviderAgent");
     return device_info_provider_;
 }
 

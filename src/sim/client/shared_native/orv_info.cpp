@@ -4,7 +4,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::wstring ArrangedVersion() {
 }  // namespace
 
 OrvInfo* OrvInfo::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static OrvInfo* const info = [] {
         // Filled once and only read afterwards; never deleted, callers keep plain pointers.
         auto* made = new OrvInfo();
@@ -37,7 +37,7 @@ OrvInfo* OrvInfo::GetInstance() {
 }
 
 std::wstring OrvInfo::GetOrvServiceVersion() {
-    orvsim::client::TraceClientCall(kComponent, "GetOrvServiceVersion");
+    orvsim::TraceCall(kComponent, "GetOrvServiceVersion");
     // The arranged version rather than the field, so a scenario can change it at any time.
     return ArrangedVersion();
 }

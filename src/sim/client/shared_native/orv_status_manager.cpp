@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "sim/client/quiet_trace.h"
 #include "sim/client/shared_native/handed_over.h"
+#include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
 namespace {
@@ -31,7 +31,7 @@ namespace ORV {
 OrvStatusManager::OrvStatusManager() = default;
 
 OrvStatusManager* OrvStatusManager::GetInstance() {
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     Instance& instance = TheInstance();
     tsa::MutexLock lock(instance.mutex);
     if (instance.manager != nullptr && instance.handedOver && instance.owner.expired()) {
@@ -46,13 +46,13 @@ OrvStatusManager* OrvStatusManager::GetInstance() {
 }
 
 void OrvStatusManager::ClearAllErrors() {
-    orvsim::client::TraceClientCall(kComponent, "ClearAllErrors");
+    orvsim::TraceCall(kComponent, "ClearAllErrors");
     std::lock_guard lock(mutex_);
     errors_.clear();
 }
 
 void OrvStatusManager::Uninit() {
-    orvsim::client::TraceClientCall(kComponent, "Uninit");
+    orvsim::TraceCall(kComponent, "Uninit");
     std::lock_guard lock(mutex_);
     errors_.clear();
     state_ = "uninitialized";

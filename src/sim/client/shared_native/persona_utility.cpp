@@ -4,7 +4,7 @@
 #include "shared/persona_utility.h"
 
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -21,7 +21,7 @@ bool PersonaValueExists(const wchar_t* valueName) {
 }
 
 bool HasPersona(const char* operation, const wchar_t* valueName) {
-    orvsim::client::TraceClientCall(kComponent, operation);
+    orvsim::TraceCall(kComponent, operation);
     return PersonaValueExists(valueName);
 }
 
@@ -52,7 +52,7 @@ bool PersonaUtility::IsFamilyImpl() {
 }
 
 bool PersonaUtility::RegistryPersonaValueExistsImpl(const wchar_t* valueName) {
-    orvsim::client::TraceClientCall(kComponent, "RegistryPersonaValueExists", valueName);
+    orvsim::TraceCall(kComponent, "RegistryPersonaValueExists", valueName);
     return PersonaValueExists(valueName);
 }
 

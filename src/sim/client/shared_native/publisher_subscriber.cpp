@@ -11,8 +11,8 @@
 
 #include "shared/notification_data.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
 #include "sim/client/shared_native/bus_state.h"
+#include "sim/trace.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -27,7 +27,7 @@ constexpr std::size_t kRecordCapacity = 10000;
 
 ORVPublisherSubscriber* ORVPublisherSubscriber::GetInstance() {
     // Traced before the bus exists, so that the trace outlives the bus at exit.
-    orvsim::client::TraceClientCall(kComponent, "GetInstance");
+    orvsim::TraceCall(kComponent, "GetInstance");
     static ORVPublisherSubscriber bus;
     return &bus;
 }
@@ -39,8 +39,7 @@ ORVPublisherSubscriber::~ORVPublisherSubscriber() {
 }
 
 std::wstring ORVPublisherSubscriber::Subscribe(Handler handler, bool extensionOnly) {
-    orvsim::client::TraceClientCall(kComponent, "Subscribe", static_cast<bool>(handler),
-                                    extensionOnly);
+    orvsim::TraceCall(kComponent, "Subscribe", static_cast<bool>(handler), extensionOnly);
     if (!handler) {
         return {};
     }
@@ -48,7 +47,7 @@ std::wstring ORVPublisherSubscriber::Subscribe(Handler handler, bool extensionOn
 }
 
 bool ORVPublisherSubscriber::Unsubscribe(const std::wstring& subscriptionId) {
-    orvsim::client::TraceClientCall(kComponent, "Unsubscribe", subscriptionId);
+    orvsim::TraceCall(kComponent, "Unsubscribe", subscriptionId);
     return state_->RemoveSubscriber(subscriptionId);
 }
 
@@ -56,7 +55,7 @@ void ORVPublisherSubscriber::Notify(ORVNotificationData& notification, std::wstr
     orvsim::Publication publication;
     {
         // The bus's own look at the notification is not the publisher's call.
-        orvsim::client::QuietTrace quiet;
+        orvsim::TraceSilence quiet;
         publication.topicId = notification.getTopicId();
         publication.eventState = notification.getEventState();
         publication.payload = notification.payload();
@@ -67,19 +66,18 @@ void ORVPublisherSubscriber::Notify(ORVNotificationData& notification, std::wstr
     }
     publication.senderId = std::move(senderId);
     publication.threadId = GetCurrentThreadId();
-    orvsim::client::TraceClientCall(kComponent, "Notify", publication.topicId,
-                                    publication.eventState, publication.payload,
-                                    publication.senderId);
+    orvsim::TraceCall(kComponent, "Notify", publication.topicId, publication.eventState,
+                      publication.payload, publication.senderId);
     state_->Queue(notification, std::move(publication), notifyEnabled_.load());
 }
 
 void ORVPublisherSubscriber::SetStopRequest() {
-    orvsim::client::TraceClientCall(kComponent, "SetStopRequest");
+    orvsim::TraceCall(kComponent, "SetStopRequest");
     state_->RequestStop();
 }
 
 void ORVPublisherSubscriber::Cleanup() {
-    orvsim::client::TraceClientCall(kComponent, "Cleanup");
+    orvsim::TraceCall(kComponent, "Cleanup");
     state_->Shutdown(true);
 }
 
@@ -189,7 +187,7 @@ void ORVPublisherSubscriber::State::Shutdown(bool deliverQueued) {
 
 void ORVPublisherSubscriber::State::DropQueued() {
     // The bus's copies are its own business, not calls to trace.
-    orvsim::client::QuietTrace quiet;
+    orvsim::TraceSilence quiet;
     queue_.clear();
 }
 
@@ -218,7 +216,7 @@ void ORVPublisherSubscriber::State::DeliveryLoop() {
             changed_.NotifyAll();
         }
         {
-            orvsim::client::QuietTrace quiet;
+            orvsim::TraceSilence quiet;
             pending.notification.reset();
         }
         delivering_ = false;
@@ -251,7 +249,7 @@ void ORVPublisherSubscriber::State::CallHandler(const Subscriber& subscriber,
     } catch (...) {
         orvsim::TraceCall(kComponent, "HandlerFailed", subscriber.id, "unknown exception");
     }
-    orvsim::client::QuietTrace quiet;
+    orvsim::TraceSilence quiet;
     copy.reset();
 }
 

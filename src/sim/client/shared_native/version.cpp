@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -15,12 +15,12 @@ std::array<std::int32_t, 4> Parts(const Version& version) {
 }  // namespace
 
 bool Version::Equals(const Version& other) {
-    orvsim::client::TraceClientCall(kComponent, "Equals");
+    orvsim::TraceCall(kComponent, "Equals");
     return Parts(*this) == Parts(other);
 }
 
 int Version::CompareTo(const Version& other) {
-    orvsim::client::TraceClientCall(kComponent, "CompareTo");
+    orvsim::TraceCall(kComponent, "CompareTo");
     const auto mine = Parts(*this);
     const auto theirs = Parts(other);
     // Major first, then minor, build and revision.

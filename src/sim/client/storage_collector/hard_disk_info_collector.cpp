@@ -4,7 +4,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "sim/client/quiet_trace.h"
+#include "sim/trace.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ std::atomic<orvsim::DriveType> g_driveType{orvsim::DriveType::kSsd};
 namespace StorageCollector {
 
 bool HardDiskInfoCollector::IsDriveTypeHDD() {
-    orvsim::client::TraceClientCall("StorageCollector::HardDiskInfoCollector", "IsDriveTypeHDD");
+    orvsim::TraceCall("StorageCollector::HardDiskInfoCollector", "IsDriveTypeHDD");
     return g_driveType.load() == orvsim::DriveType::kHdd;
 }
 
