@@ -146,7 +146,7 @@ LSTATUS Registry::GetValue(HKEY key, const wchar_t* subkey, const wchar_t* name,
                            DWORD* type, void* data, DWORD* size) {
     const DWORD restriction = flags & RRF_RT_ANY;
     if (restriction == 0 || (data != nullptr && size == nullptr) ||
-        ((restriction & RRF_RT_REG_EXPAND_SZ) != 0 && (flags & RRF_NOEXPAND) == 0)) {
+        (restriction == RRF_RT_REG_EXPAND_SZ && (flags & RRF_NOEXPAND) == 0)) {
         return ERROR_INVALID_PARAMETER;
     }
     const DWORD capacity = size != nullptr ? *size : 0;

@@ -1,0 +1,87 @@
+// Sleeps, timed waits and the two clocks.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "arrange.h"
+#include "winapi/windows_api.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+class ClockTest : public ::testing::Test {
+  protected:
+    void SetUp() override { arrange::FreshMachine(); }
+};
+
+TEST_F(ClockTest, ScaledSleepTakesItsFullSimulatedTimeInAFractionOfRealTime) {
+    arrange::ClockScale(200);
+    const ULONGLONG before = GetTickCount64();
+    const arrange::RealStopwatch real;
+    Sleep(30000);
+    EXPECT_GE(GetTickCount64() - before, 30000u);
+    EXPECT_LT(real.Elapsed(), milliseconds(10000));
+}
+
+TEST_F(ClockTest, TimedWaitTimesOutNoEarlierThanItsTimeout) {
+    arrange::ClockScale(100);
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const ULONGLONG before = GetTickCount64();
+    EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_TIMEOUT);
+    EXPECT_GE(GetTickCount64() - before, 10000u);
+    CloseHandle(event);
+}
+
+TEST_F(ClockTest, RunningWaitAdoptsANewScale) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const arrange::RealStopwatch real;
+    std::thread waiter([&] { EXPECT_EQ(WaitForSingleObject(event, 600000), WAIT_TIMEOUT); });
+    Sleep(20);
+    arrange::ClockScale(100000);
+    waiter.join();
+    EXPECT_LT(real.Elapsed(), milliseconds(60000));
+    CloseHandle(event);
+}
+
+TEST_F(ClockTest, AdvancingTheClockEndsSleepsThatAreDue) {
+    std::thread sleeper([] { Sleep(3600 * 1000); });
+    Sleep(10);
+    winsim::clock::Advance(std::chrono::hours(1));
+    sleeper.join();
+    EXPECT_GE(GetTickCount64(), 3600u * 1000u);
+}
+
+TEST_F(ClockTest, TimeChangeMovesWallClockButNotRelativeWaits) {
+    const __time64_t before = _time64(nullptr);
+    const ULONGLONG ticks = GetTickCount64();
+    winsim::clock::MoveWallClock(std::chrono::hours(-2));
+
+    __time64_t stored = 0;
+    const __time64_t after = _time64(&stored);
+    EXPECT_EQ(stored, after);
+    EXPECT_NEAR(static_cast<double>(after - before), -7200.0, 5.0);
+    EXPECT_LT(GetTickCount64() - ticks, 5000u);
+
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread waiter([&] {
+        const ULONGLONG start = GetTickCount64();
+        EXPECT_EQ(WaitForSingleObject(event, 300), WAIT_TIMEOUT);
+        EXPECT_GE(GetTickCount64() - start, 300u);
+    });
+    winsim::clock::MoveWallClock(std::chrono::hours(24));
+    waiter.join();
+    CloseHandle(event);
+}
+
+TEST_F(ClockTest, SystemTimeAndTime64Agree) {
+    FILETIME ft{};
+    GetSystemTimeAsFileTime(&ft);
+    const __time64_t now = _time64(nullptr);
+    const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const auto unix_seconds = static_cast<int64_t>(ticks / 10000000ull) - 11644473600ll;
+    EXPECT_NEAR(static_cast<double>(unix_seconds), static_cast<double>(now), 2.0);
+}
+
+}  // namespace

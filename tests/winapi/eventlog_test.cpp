@@ -1,0 +1,217 @@
+// Event-log subscriptions: delivery on the channel thread, queries, rendering with its
+// size protocol, error notifications, closing.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "arrange.h"
+#include "winapi/windows_api.h"
+
+namespace {
+
+std::wstring EventXml(int id, const std::wstring& data = L"") {
+    return L"<Event xmlns='http://schemas.microsoft.com/win/2004/08/events/event'><System>"
+           L"<EventID>" +
+           std::to_wstring(id) +
+           L"</EventID><Channel>System</Channel></System>"
+           L"<EventData>" +
+           data + L"</EventData></Event>";
+}
+
+struct Received {
+    std::mutex mutex;
+    std::vector<std::wstring> xml;
+    std::vector<EVT_SUBSCRIBE_NOTIFY_ACTION> actions;
+    std::vector<uintptr_t> errors;
+    std::vector<DWORD> threads;
+};
+
+// Renders as the time-change code does: ask for the size, then render into that much.
+DWORD CALLBACK Record(EVT_SUBSCRIBE_NOTIFY_ACTION action, PVOID context, EVT_HANDLE event) {
+    auto* received = static_cast<Received*>(context);
+    std::lock_guard<std::mutex> lock(received->mutex);
+    received->actions.push_back(action);
+    received->threads.push_back(GetCurrentThreadId());
+    if (action != EvtSubscribeActionDeliver) {
+        received->errors.push_back(reinterpret_cast<uintptr_t>(event));
+        return 0;
+    }
+    DWORD used = 0;
+    DWORD count = 0;
+    EXPECT_FALSE(EvtRender(nullptr, event, EvtRenderEventXml, 0, nullptr, &used, &count));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    std::vector<wchar_t> buffer(used / sizeof(wchar_t));
+    EXPECT_TRUE(EvtRender(nullptr, event, EvtRenderEventXml, used, buffer.data(), &used, &count));
+    received->xml.emplace_back(buffer.data());
+    return 0;
+}
+
+class EventLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { arrange::FreshMachine(); }
+
+    EVT_HANDLE Subscribe(const wchar_t* query, DWORD flags = EvtSubscribeToFutureEvents) {
+        return EvtSubscribe(nullptr, nullptr, L"System", query, nullptr, &received_, Record, flags);
+    }
+
+    Received received_;
+};
+
+TEST_F(EventLogTest, MatchingFutureEventsReachTheCallbackInOrderOnAChannelThread) {
+    winsim::eventlog::PublishSystem(EventXml(1, L"<Data Name='Before'>1</Data>"));
+    EVT_HANDLE subscription = Subscribe(L"Event/System[EventID=1]");
+    ASSERT_NE(subscription, nullptr);
+
+    winsim::eventlog::PublishSystem(EventXml(1, L"<Data Name='First'>1</Data>"));
+    winsim::eventlog::PublishSystem(EventXml(7));
+    winsim::eventlog::PublishSystem(EventXml(1, L"<Data Name='Second'>2</Data>"));
+    winsim::eventlog::Publish(winsim::eventlog::kApplicationChannel, EventXml(1));
+    winsim::eventlog::WaitUntilDelivered();
+
+    ASSERT_EQ(received_.xml.size(), 2u);
+    EXPECT_NE(received_.xml[0].find(L"First"), std::wstring::npos);
+    EXPECT_NE(received_.xml[1].find(L"Second"), std::wstring::npos);
+    EXPECT_EQ(received_.actions[0], EvtSubscribeActionDeliver);
+    EXPECT_NE(received_.threads[0], GetCurrentThreadId());
+    EXPECT_TRUE(EvtClose(subscription));
+}
+
+TEST_F(EventLogTest, StartAtOldestRecordDeliversThePastFirst) {
+    winsim::eventlog::PublishSystem(EventXml(1, L"<Data Name='Old'>1</Data>"));
+    EVT_HANDLE subscription =
+        Subscribe(L"*[System[(EventID=1 or EventID=6005)]]", EvtSubscribeStartAtOldestRecord);
+    ASSERT_NE(subscription, nullptr);
+    winsim::eventlog::PublishSystem(EventXml(6005));
+    winsim::eventlog::WaitUntilDelivered();
+    ASSERT_EQ(received_.xml.size(), 2u);
+    EXPECT_NE(received_.xml[0].find(L"Old"), std::wstring::npos);
+    EXPECT_NE(received_.xml[1].find(L"6005"), std::wstring::npos);
+    EvtClose(subscription);
+}
+
+TEST_F(EventLogTest, RenderSizeCountsTheTerminatingNul) {
+    const std::wstring xml = EventXml(1);
+    struct Sizes {
+        DWORD used = 0;
+        DWORD short_result = 0;
+        DWORD short_used = 0;
+    } sizes;
+    EVT_HANDLE subscription = EvtSubscribe(
+        nullptr, nullptr, L"System", L"*", nullptr, &sizes,
+        [](EVT_SUBSCRIBE_NOTIFY_ACTION, PVOID context, EVT_HANDLE event) -> DWORD {
+            auto* s = static_cast<Sizes*>(context);
+            EvtRender(nullptr, event, EvtRenderEventXml, 0, nullptr, &s->used, nullptr);
+            std::vector<BYTE> buffer(s->used - 1);
+            s->short_used = 0;
+            s->short_result = EvtRender(nullptr, event, EvtRenderEventXml, s->used - 1,
+                                        buffer.data(), &s->short_used, nullptr)
+                                  ? ERROR_SUCCESS
+                                  : GetLastError();
+            return 0;
+        },
+        EvtSubscribeToFutureEvents);
+    ASSERT_NE(subscription, nullptr);
+    winsim::eventlog::PublishSystem(xml);
+    winsim::eventlog::WaitUntilDelivered();
+    EXPECT_EQ(sizes.used, (xml.size() + 1) * sizeof(wchar_t));
+    EXPECT_EQ(sizes.short_result, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(sizes.short_used, sizes.used);
+    EvtClose(subscription);
+}
+
+TEST_F(EventLogTest, EventHandleIsValidOnlyDuringTheCallback) {
+    std::atomic<EVT_HANDLE> kept{nullptr};
+    EVT_HANDLE subscription = EvtSubscribe(
+        nullptr, nullptr, L"System", nullptr, nullptr, &kept,
+        [](EVT_SUBSCRIBE_NOTIFY_ACTION, PVOID context, EVT_HANDLE event) -> DWORD {
+            static_cast<std::atomic<EVT_HANDLE>*>(context)->store(event);
+            return 0;
+        },
+        EvtSubscribeToFutureEvents);
+    winsim::eventlog::PublishSystem(EventXml(1));
+    winsim::eventlog::WaitUntilDelivered();
+    ASSERT_NE(kept.load(), nullptr);
+    DWORD used = 0;
+    EXPECT_FALSE(EvtRender(nullptr, kept.load(), EvtRenderEventXml, 0, nullptr, &used, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EvtClose(subscription);
+}
+
+TEST_F(EventLogTest, ErrorNotificationCarriesTheCodeInPlaceOfTheEvent) {
+    EVT_HANDLE subscription = Subscribe(L"Event/System[EventID=1]");
+    winsim::eventlog::PublishError(winsim::eventlog::kSystemChannel, ERROR_EVT_QUERY_RESULT_STALE);
+    winsim::eventlog::WaitUntilDelivered();
+    ASSERT_EQ(received_.actions.size(), 1u);
+    EXPECT_EQ(received_.actions[0], EvtSubscribeActionError);
+    EXPECT_EQ(received_.errors[0], static_cast<uintptr_t>(ERROR_EVT_QUERY_RESULT_STALE));
+    EvtClose(subscription);
+}
+
+TEST_F(EventLogTest, CloseWaitsForARunningCallbackAndEndsDelivery) {
+    struct Blocking {
+        HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::atomic<int> calls{0};
+        std::atomic<bool> finished{false};
+    } blocking;
+    EVT_HANDLE subscription = EvtSubscribe(
+        nullptr, nullptr, L"System", L"*", nullptr, &blocking,
+        [](EVT_SUBSCRIBE_NOTIFY_ACTION, PVOID context, EVT_HANDLE) -> DWORD {
+            auto* b = static_cast<Blocking*>(context);
+            ++b->calls;
+            SetEvent(b->entered);
+            WaitForSingleObject(b->release, INFINITE);
+            b->finished = true;
+            return 0;
+        },
+        EvtSubscribeToFutureEvents);
+    winsim::eventlog::PublishSystem(EventXml(1));
+    winsim::eventlog::PublishSystem(EventXml(2));
+    ASSERT_EQ(WaitForSingleObject(blocking.entered, 60000), WAIT_OBJECT_0);
+
+    std::thread closer([&] {
+        EXPECT_TRUE(EvtClose(subscription));
+        EXPECT_TRUE(blocking.finished.load()) << "EvtClose returned while its callback was running";
+    });
+    Sleep(20);
+    SetEvent(blocking.release);
+    closer.join();
+    winsim::eventlog::WaitUntilDelivered();
+    EXPECT_EQ(blocking.calls.load(), 1) << "no callback after EvtClose";
+    EXPECT_FALSE(EvtClose(subscription));
+    CloseHandle(blocking.entered);
+    CloseHandle(blocking.release);
+}
+
+TEST_F(EventLogTest, BadSubscriptionsAreRefused) {
+    EXPECT_EQ(EvtSubscribe(nullptr, nullptr, L"NoSuchChannel", nullptr, nullptr, nullptr, Record,
+                           EvtSubscribeToFutureEvents),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_CHANNEL_NOT_FOUND));
+    EXPECT_EQ(Subscribe(L"Event/System[Level=1"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_INVALID_QUERY));
+    EXPECT_EQ(EvtSubscribe(nullptr, nullptr, L"System", nullptr, nullptr, nullptr, nullptr,
+                           EvtSubscribeToFutureEvents),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(EventLogTest, TimeChangeLogsKernelGeneralEventOneWithTheDelta) {
+    EVT_HANDLE subscription = Subscribe(L"Event/System[EventID=1]");
+    const __time64_t before = _time64(nullptr);
+    winsim::ChangeSystemTime(std::chrono::milliseconds(-90000));
+    winsim::eventlog::WaitUntilDelivered();
+    EXPECT_NEAR(static_cast<double>(_time64(nullptr) - before), -90.0, 5.0);
+    ASSERT_EQ(received_.xml.size(), 1u);
+    EXPECT_NE(received_.xml[0].find(L"<Data Name='TimeDeltaInMs'>-90000</Data>"),
+              std::wstring::npos);
+    EXPECT_NE(received_.xml[0].find(L"Microsoft-Windows-Kernel-General"), std::wstring::npos);
+    EvtClose(subscription);
+}
+
+}  // namespace
