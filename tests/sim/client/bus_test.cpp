@@ -1,0 +1,267 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <future>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "client_fixture.h"
+#include "platform/shared_native/publisher_subscriber.h"
+#include "shared/notification_data.h"
+#include "sim/client/control.h"
+#include "sim/trace.h"
+
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+using Received = std::vector<std::pair<int, int>>;  // (topic, event state)
+
+// A subscriber that keeps what it receives.
+class Recorder {
+  public:
+    ORVPublisherSubscriber::Handler Handler() {
+        return [this](ORVNotificationData& notification) {
+            std::lock_guard lock(mutex_);
+            received_.emplace_back(notification.getTopicId(), notification.getEventState());
+        };
+    }
+    Received Got() {
+        std::lock_guard lock(mutex_);
+        return received_;
+    }
+
+  private:
+    std::mutex mutex_;
+    Received received_;
+};
+
+// A handler that holds the bus's thread until the test opens it.
+class Gate {
+  public:
+    ORVPublisherSubscriber::Handler Handler() {
+        return [this](ORVNotificationData&) {
+            entered_.set_value();
+            opened_.wait();
+        };
+    }
+    void WaitUntilHeld() { entered_.get_future().wait(); }
+    void Open() { open_.set_value(); }
+
+  private:
+    std::promise<void> entered_;
+    std::promise<void> open_;
+    std::shared_future<void> opened_ = open_.get_future().share();
+};
+
+class BusTest : public orvtest::ClientFixture {
+  protected:
+    static ORVPublisherSubscriber& Bus() { return *ORVPublisherSubscriber::GetInstance(); }
+
+    static void Publish(int topic, int state, const std::wstring& payload = L"",
+                        const std::wstring& sender = L"") {
+        ORVNotificationData notification(topic, state, payload);
+        Bus().Notify(notification, sender);
+    }
+
+    static void ExpectIdle() { ASSERT_TRUE(orvsim::WaitForBusIdle(orvtest::kEventually)); }
+};
+
+TEST_F(BusTest, DeliversEveryNotificationToEverySubscriberOnceInPublicationOrder) {
+    Recorder first, second, third;
+    for (Recorder* recorder : {&first, &second, &third}) {
+        EXPECT_FALSE(Bus().Subscribe(recorder->Handler(), false).empty());
+    }
+    Received published;
+    for (int state = 0; state < 20; ++state) {
+        Publish(1, state);
+        published.emplace_back(1, state);
+    }
+    ExpectIdle();
+
+    for (Recorder* recorder : {&first, &second, &third}) {
+        EXPECT_THAT(recorder->Got(), ElementsAreArray(published));
+    }
+    const auto record = orvsim::Publications();
+    ASSERT_EQ(record.size(), published.size());
+    for (const auto& publication : record) {
+        EXPECT_TRUE(publication.accepted);
+        EXPECT_EQ(publication.deliveries, 3);
+    }
+}
+
+TEST_F(BusTest, NotifyReturnsBeforeDeliveryAndHandlersRunOnTheBusThread) {
+    Gate gate;
+    std::thread::id handlerThread;
+    Bus().Subscribe(gate.Handler(), false);
+    Bus().Subscribe([&](ORVNotificationData&) { handlerThread = std::this_thread::get_id(); },
+                    false);
+
+    Publish(4, 19);  // returns although the first handler holds the delivery
+    gate.WaitUntilHeld();
+    gate.Open();
+    ExpectIdle();
+
+    EXPECT_NE(handlerThread, std::thread::id());
+    EXPECT_NE(handlerThread, std::this_thread::get_id());
+}
+
+TEST_F(BusTest, ConcurrentPublishersLoseNothingAndEverySubscriberSeesTheSameOrder) {
+    Recorder first, second;
+    Bus().Subscribe(first.Handler(), false);
+    Bus().Subscribe(second.Handler(), false);
+    constexpr int kPublishers = 4;
+    constexpr int kEach = 50;
+    std::vector<std::thread> publishers;
+    for (int topic = 1; topic <= kPublishers; ++topic) {
+        publishers.emplace_back([topic] {
+            for (int state = 0; state < kEach; ++state) {
+                Publish(topic, state);
+            }
+        });
+    }
+    for (auto& publisher : publishers) {
+        publisher.join();
+    }
+    ExpectIdle();
+
+    Received inRecordOrder;
+    for (const auto& publication : orvsim::Publications()) {
+        inRecordOrder.emplace_back(publication.topicId, publication.eventState);
+    }
+    ASSERT_EQ(inRecordOrder.size(), static_cast<std::size_t>(kPublishers * kEach));
+    EXPECT_EQ(first.Got(), inRecordOrder);
+    EXPECT_EQ(second.Got(), inRecordOrder);
+    std::vector<int> next(kPublishers + 1, 0);
+    for (const auto& [topic, state] : inRecordOrder) {
+        EXPECT_EQ(state, next[topic]++) << "topic " << topic;  // each publisher's own order
+    }
+}
+
+TEST_F(BusTest, StopRequestRefusesNewNotificationsButDeliversQueuedOnes) {
+    Gate gate;
+    Recorder recorder;
+    Bus().Subscribe(gate.Handler(), false);
+    Bus().Subscribe(recorder.Handler(), false);
+    Publish(91, 1);
+    gate.WaitUntilHeld();  // 91/1 is under way, the next two wait in the queue
+    Publish(91, 2);
+    Publish(91, 3);
+
+    Bus().SetStopRequest();
+    Publish(13, 0);  // refused
+    gate.Open();
+    Bus().Cleanup();
+
+    EXPECT_THAT(recorder.Got(), ElementsAreArray(Received{{91, 1}, {91, 2}, {91, 3}}));
+    const auto record = orvsim::Publications();
+    ASSERT_EQ(record.size(), 4u);
+    EXPECT_FALSE(record.back().accepted);
+    EXPECT_EQ(record.back().deliveries, 0);
+}
+
+TEST_F(BusTest, NothingIsDeliveredAfterCleanupAndTheBusCanBeUsedAgain) {
+    Recorder released, later;
+    Bus().Subscribe(released.Handler(), false);
+    Bus().Cleanup();
+    EXPECT_EQ(orvsim::SubscriberCount(), 0);
+
+    Publish(7, 1);
+    Bus().Subscribe(later.Handler(), false);
+    Publish(7, 2);
+    ExpectIdle();
+
+    EXPECT_THAT(released.Got(), IsEmpty());
+    EXPECT_THAT(later.Got(), ElementsAreArray(Received{{7, 2}}));
+}
+
+TEST_F(BusTest, UnsubscribeReturnsOnlyOnceTheRunningHandlerHasFinished) {
+    Gate gate;
+    const std::wstring id = Bus().Subscribe(gate.Handler(), false);
+    Publish(2, 3);
+    gate.WaitUntilHeld();
+
+    auto unsubscribed = std::async(std::launch::async, [&] { return Bus().Unsubscribe(id); });
+    EXPECT_EQ(unsubscribed.wait_for(orvtest::kQuietPeriod), std::future_status::timeout);
+    gate.Open();
+    EXPECT_TRUE(unsubscribed.get());
+    EXPECT_FALSE(Bus().Unsubscribe(id));
+
+    Publish(2, 4);  // nobody left: a second call of the gate would fail its promise
+    ExpectIdle();
+    EXPECT_EQ(orvsim::TraceCount("ORVPublisherSubscriber", "HandlerFailed"), 0u);
+}
+
+TEST_F(BusTest, HandlersAreIsolatedFromEachOther) {
+    Recorder recorder;
+    std::vector<NotificationProvider> seen;
+    Bus().Subscribe(
+        [](ORVNotificationData& notification) {
+            notification.setNotificationProvider(NotificationProvider::Zarn);
+            throw std::runtime_error("handler failed");
+        },
+        false);
+    Bus().Subscribe(
+        [&](ORVNotificationData& notification) {
+            seen.push_back(notification.getNotificationProvider());
+        },
+        false);
+    Bus().Subscribe(recorder.Handler(), false);
+
+    Publish(4, 15);
+    Publish(4, 19);
+    ExpectIdle();
+
+    EXPECT_THAT(recorder.Got(), ElementsAreArray(Received{{4, 15}, {4, 19}}));
+    EXPECT_THAT(seen,
+                ElementsAreArray({NotificationProvider::Client, NotificationProvider::Client}));
+    EXPECT_EQ(orvsim::TraceCount("ORVPublisherSubscriber", "HandlerFailed"), 2u);
+}
+
+TEST_F(BusTest, FiltersExtensionOnlySubscribersAndTheSendersOwnSubscription) {
+    Recorder everything, extensionsOnly, sender;
+    Bus().Subscribe(everything.Handler(), false);
+    Bus().Subscribe(extensionsOnly.Handler(), true);
+    const std::wstring senderId = Bus().Subscribe(sender.Handler(), false);
+
+    Publish(5, 1);
+    Publish(5, 2, LR"({"provider": "Extension"})");
+    Publish(5, 3, L"", senderId);
+    ExpectIdle();
+
+    EXPECT_THAT(everything.Got(), ElementsAreArray(Received{{5, 1}, {5, 2}, {5, 3}}));
+    EXPECT_THAT(extensionsOnly.Got(), ElementsAreArray(Received{{5, 2}}));
+    EXPECT_THAT(sender.Got(), ElementsAreArray(Received{{5, 1}, {5, 2}}));
+    EXPECT_TRUE(Bus().Subscribe({}, false).empty());  // an empty handler is refused
+}
+
+TEST_F(BusTest, DisabledNotifyingRefusesPublications) {
+    Recorder recorder;
+    Bus().Subscribe(recorder.Handler(), false);
+    Bus().SetNotifyEnabled(false);
+    Publish(11, 14);
+    Bus().SetNotifyEnabled(true);
+    Publish(11, 15);
+    ExpectIdle();
+
+    EXPECT_THAT(recorder.Got(), ElementsAreArray(Received{{11, 15}}));
+    const auto record = orvsim::Publications();
+    ASSERT_EQ(record.size(), 2u);
+    EXPECT_FALSE(record[0].accepted);
+    EXPECT_TRUE(record[1].accepted);
+}
+
+TEST_F(BusTest, CleanupFromAHandlerIsRefusedInsteadOfDeadlocking) {
+    Bus().Subscribe([](ORVNotificationData&) { Bus().Cleanup(); }, false);
+    Publish(1, 1);
+    ExpectIdle();
+
+    const auto failures = orvsim::TraceOf("ORVPublisherSubscriber", "HandlerFailed");
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_THAT(failures[0].arguments.back(), ::testing::HasSubstr("handlers"));
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "client_fixture.h"
+#include "platform/shared_native/applicability_evaluator.h"
+#include "shared/device_info_provider.h"
+#include "shared/machine_information.h"
+#include "shared/orv_helper_factory.h"
+#include "shared/orv_status_manager.h"
+#include "sim/common_base/environment_control.h"
+#include "winapi/sim/machine.h"
+#include "winapi/sim/registry.h"
+
+namespace {
+
+constexpr wchar_t kBiosKey[] = L"HARDWARE\\DESCRIPTION\\System\\BIOS";
+
+class DeviceInformationTest : public orvtest::ClientFixture {
+  protected:
+    void TearDown() override {
+        orv::ORVHelperFactory::ReleaseInstance();
+        ClientFixture::TearDown();
+    }
+};
+
+TEST_F(DeviceInformationTest, TheArchitectureIsTheMachinesX64UnlessArrangedOtherwise) {
+    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
+    EXPECT_EQ(provider->GetCPUArchitecture(), ORV::ArchitectureAmd64);
+    winsim::SetProcessorArchitecture(PROCESSOR_ARCHITECTURE_ARM64);
+    EXPECT_EQ(provider->GetCPUArchitecture(), ORV::ArchitectureArm64);
+}
+
+TEST_F(DeviceInformationTest, MachineInformationAndTheProviderReadTheMachine) {
+    winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21AHCTO1WW");
+    winsim::registry::SetString(kBiosKey, L"SystemFamily", L"ThinkBook 14 G6");
+    orvsim::ArrangeManufacturer(L"QUELRO");
+    std::shared_ptr<MachineInformation> machine(MachineInformation::GetInstance());
+    EXPECT_EQ(machine->device_mt(), L"21AHCTO1WW");
+    EXPECT_EQ(machine->device_manufacturer(), L"QUELRO");
+
+    winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21MSCTO1WW");
+    machine->ReInitialize(false);  // filled before: an unforced refresh keeps the record
+    EXPECT_EQ(machine->device_mt(), L"21AHCTO1WW");
+    machine->ReInitialize(true);
+    EXPECT_EQ(machine->device_mt(), L"21MSCTO1WW");
+
+    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
+    EXPECT_EQ(provider->Init(machine), 0u);
+    EXPECT_EQ(provider->GetMTM(), L"21MSCTO1WW");
+    EXPECT_EQ(provider->GetMT(), L"21MS");
+    EXPECT_EQ(provider->GetDeviceFamily(), L"ThinkBook 14 G6");
+    EXPECT_EQ(provider->GetDeviceManufacturer(), L"QUELRO");
+    EXPECT_NE(provider->Init(nullptr), 0u);
+}
+
+TEST_F(DeviceInformationTest, HelpersAreFreshOnceTheirOwnersHaveLetGo) {
+    // As the service holds them: its own shared pointers, copies in the helper factory.
+    std::shared_ptr<MachineInformation> machine(MachineInformation::GetInstance());
+    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
+    std::shared_ptr<ORV::OrvStatusManager> status(ORV::OrvStatusManager::GetInstance());
+    std::shared_ptr<ApplicabilityEvaluator> evaluator(ApplicabilityEvaluator::GetInstance());
+    orv::ORVHelperFactory* factory = orv::ORVHelperFactory::GetInstance();
+    factory->SetMachineInformationAgent(machine);
+    factory->SetDeviceInfoProviderAgent(provider);
+    factory->SetOrvStatusManager(status);
+    factory->SetApplicablityEvaluatorAgent(evaluator);
+    ASSERT_EQ(provider->Init(machine), 0u);
+    ASSERT_FALSE(provider->GetMTM().empty() && provider->GetDeviceManufacturer().empty());
+    EXPECT_EQ(ORV::OrvStatusManager::GetInstance(), status.get());
+
+    orv::ORVHelperFactory::ReleaseInstance();
+    machine.reset();
+    provider.reset();
+    status.reset();
+    evaluator.reset();
+
+    // A dangling instance would keep its fields (or trip the sanitizer).
+    std::shared_ptr<ORV::DeviceInfoProvider> freshProvider(ORV::DeviceInfoProvider::GetInstance());
+    EXPECT_TRUE(freshProvider->GetDeviceManufacturer().empty());
+    std::shared_ptr<ORV::OrvStatusManager> freshStatus(ORV::OrvStatusManager::GetInstance());
+    freshStatus->ClearAllErrors();
+    std::shared_ptr<MachineInformation> freshMachine(MachineInformation::GetInstance());
+    EXPECT_FALSE(freshMachine->device_info_datetime().empty());
+    std::shared_ptr<ApplicabilityEvaluator> freshEvaluator(ApplicabilityEvaluator::GetInstance());
+    freshEvaluator->RefreshPersonaTagMonitoring();
+    EXPECT_NE(orv::ORVHelperFactory::GetInstance()->GetMachineInformationAgent(), freshMachine)
+        << "a released factory comes back empty";
+}
+
+}  // namespace

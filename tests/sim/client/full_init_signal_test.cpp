@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <stdexcept>
+
+#include "client_fixture.h"
+#include "platform/agents/config_policy_agent.h"
+#include "platform/agents/deploy_agent.h"
+#include "platform/agents/mdm_agent.h"
+#include "sim/client/control.h"
+#include "sim/common_base/agent_control.h"
+#include "sim/trace.h"
+#include "winapi/sim/clock.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kConfigTopic = 4;
+constexpr int kFullInit = 19;
+
+// Three agents of the roster, owned as the service owns them.
+class FullInitSignalTest : public orvtest::ClientFixture {
+  protected:
+    void SetUp() override {
+        ClientFixture::SetUp();
+        config_.reset(ConfigPolicyAgent::GetInstance());
+        mdm_.reset(MDMAgent::GetInstance());
+        deploy_.reset(DeployAgent::GetInstance());
+    }
+
+    void TearDown() override {
+        config_.reset();
+        mdm_.reset();
+        deploy_.reset();
+        ClientFixture::TearDown();
+    }
+
+    static void Arrange(bool enabled, std::chrono::milliseconds delay) {
+        orvsim::ArrangeFullInitSignal({enabled, delay});
+    }
+
+    static std::size_t Announcements() {
+        std::size_t count = 0;
+        for (const auto& publication : orvsim::Publications()) {
+            count += publication.topicId == kConfigTopic && publication.eventState == kFullInit;
+        }
+        return count;
+    }
+
+    std::shared_ptr<ConfigPolicyAgent> config_;
+    std::shared_ptr<MDMAgent> mdm_;
+    std::shared_ptr<DeployAgent> deploy_;
+};
+
+TEST_F(FullInitSignalTest, AnnouncedOnceEveryAgentHasBeenThroughInit) {
+    Arrange(true, 0ms);
+    ASSERT_TRUE(mdm_->Init());
+    ASSERT_TRUE(config_->Init());
+    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod))
+        << "announced before the deployment agent initialised";
+
+    ASSERT_TRUE(deploy_->Init());
+    ASSERT_TRUE(orvtest::Published(kConfigTopic, kFullInit));
+    EXPECT_GT(orvtest::FirstTraced("ConfigPolicyAgent", "AnnounceFullInit"),
+              orvtest::FirstTraced("DeployAgent", "InitDone"));
+    ASSERT_TRUE(orvsim::WaitForBusIdle(orvtest::kEventually));
+    EXPECT_EQ(Announcements(), 1u);
+}
+
+TEST_F(FullInitSignalTest, WaitsTheArrangedDelayOnTheMachineClock) {
+    winsim::clock::SetScale(20);
+    Arrange(true, 4000ms);
+    deploy_.reset();
+    mdm_.reset();  // an agent that is gone is not waited for
+    const auto armed = winsim::clock::MonotonicNow();
+    ASSERT_TRUE(config_->Init());
+
+    ASSERT_TRUE(orvtest::Published(kConfigTopic, kFullInit));
+    EXPECT_GE(winsim::clock::MonotonicNow() - armed, 4000ms);
+}
+
+TEST_F(FullInitSignalTest, ASuppressedAnnouncementNeverComes) {
+    Arrange(false, 0ms);
+    deploy_.reset();
+    mdm_.reset();
+    ASSERT_TRUE(config_->Init());
+    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod));
+
+    // Suppressed after the agent armed it, while it waits for its delay.
+    config_->UnInit();
+    winsim::clock::SetScale(20);
+    Arrange(true, 2000ms);
+    ASSERT_TRUE(config_->Init());
+    Arrange(false, 2000ms);
+    winsim::clock::Advance(3000ms);
+    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod));
+    EXPECT_EQ(orvsim::TraceCount("ConfigPolicyAgent", "AnnounceFullInit"), 0u);
+}
+
+TEST_F(FullInitSignalTest, UnInitWithdrawsAPendingAnnouncementAtOnce) {
+    Arrange(true, 3600s);
+    deploy_.reset();
+    mdm_.reset();
+    ASSERT_TRUE(config_->Init());
+
+    auto uninit = std::async(std::launch::async, [this] { config_->UnInit(); });
+    ASSERT_EQ(uninit.wait_for(orvtest::kEventually), std::future_status::ready);
+    EXPECT_FALSE(config_->IsInitialized());
+    EXPECT_EQ(Announcements(), 0u);
+    EXPECT_EQ(orvsim::TraceCount("ConfigPolicyAgent", "AnnounceFullInit"), 0u);
+}
+
+TEST_F(FullInitSignalTest, AnotherAgentsFailedInitStillCountsAsTried) {
+    Arrange(true, 0ms);
+    orvsim::AgentBehaviour failing;
+    failing.init.failure = orvsim::StepFailure::kThrow;
+    orvsim::ArrangeAgent(L"MDMAgent", failing);
+    ASSERT_TRUE(config_->Init());
+    EXPECT_THROW(mdm_->Init(), std::runtime_error);
+    ASSERT_TRUE(deploy_->Init());
+
+    EXPECT_TRUE(orvtest::Published(kConfigTopic, kFullInit));
+}
+
+TEST_F(FullInitSignalTest, AConfigPolicyAgentThatFailsToInitialiseAnnouncesNothing) {
+    Arrange(true, 0ms);
+    orvsim::AgentBehaviour failing;
+    failing.init.failure = orvsim::StepFailure::kReturnFalse;
+    orvsim::ArrangeAgent(L"ConfigPolicyAgent", failing);
+    ASSERT_FALSE(config_->Init());
+    ASSERT_TRUE(mdm_->Init());
+    ASSERT_TRUE(deploy_->Init());
+
+    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod));
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "client_fixture.h"
+#include "shared/notification_data.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Pair;
+
+class NotificationDataTest : public orvtest::ClientFixture {};
+
+TEST_F(NotificationDataTest, PayloadMembersFillTheRecord) {
+    ORVNotificationData notification(2, 3,
+                                     LR"({
+        "errorCode": 1205, "messageType": "campaign", "actionType": "show",
+        "messageId": "m-1", "source": "DeployAgent", "timestamp": "2024-05-01T12:00:00Z",
+        "extensionId": "ext-9", "correlationId": "c-7", "deviceActionState": "pending",
+        "attributes": {"b": "2", "a": "1", "skipped": 3},
+        "provider": "zarn"})");
+
+    EXPECT_EQ(notification.getTopicId(), 2);
+    EXPECT_EQ(notification.getEventState(), 3);
+    EXPECT_EQ(notification.errorCode(), 1205);
+    EXPECT_EQ(notification.getMessageType(), L"campaign");
+    EXPECT_EQ(notification.getActionType(), L"show");
+    EXPECT_EQ(notification.messageId(), L"m-1");
+    EXPECT_EQ(notification.source(), L"DeployAgent");
+    EXPECT_EQ(notification.timestamp(), L"2024-05-01T12:00:00Z");
+    EXPECT_EQ(notification.extensionId(), L"ext-9");
+    EXPECT_EQ(notification.correlationId(), L"c-7");
+    EXPECT_EQ(notification.getDeviceActionState(), L"pending");
+    EXPECT_THAT(notification.attributes(), ElementsAre(Pair(L"a", L"1"), Pair(L"b", L"2")));
+    EXPECT_EQ(notification.getNotificationProvider(), NotificationProvider::Zarn);
+}
+
+TEST_F(NotificationDataTest, ZarnAndExtensionAreRecognisedIndependently) {
+    struct Case {
+        const wchar_t* payload;
+        bool zarn;
+        bool extension;
+    };
+    const Case cases[] = {
+        {L"", false, false},
+        {LR"({"messageType": "campaign", "actionType": "show"})", true, false},
+        {LR"({"provider": "EXTENSION"})", false, true},
+        {LR"({"provider": "Extension", "messageType": "campaign"})", true, true},
+        {LR"({"provider": "zarn"})", false, false},  // only a message type makes it Zarn
+        {LR"({"messageType": ""})", false, false},
+    };
+    for (const Case& c : cases) {
+        ORVNotificationData notification(4, 15, c.payload);
+        EXPECT_EQ(notification.isZarnNotification(), c.zarn) << c.payload;
+        EXPECT_EQ(notification.isExtensionNotification(), c.extension) << c.payload;
+    }
+}
+
+TEST_F(NotificationDataTest, UnusablePayloadsKeepTheirTextAndLeaveDefaults) {
+    const wchar_t* const payloads[] = {
+        L"not json", L"[1, 2]",
+        LR"({"messageType": 5, "errorCode": "7", "attributes": [1], "provider": 3})",
+        LR"({"errorCode": 2.5)",  // truncated
+    };
+    for (const wchar_t* payload : payloads) {
+        ORVNotificationData notification(13, 0, payload);
+        EXPECT_EQ(notification.payload(), payload);
+        EXPECT_EQ(notification.errorCode(), 0) << payload;
+        EXPECT_TRUE(notification.getMessageType().empty()) << payload;
+        EXPECT_TRUE(notification.attributes().empty()) << payload;
+        EXPECT_EQ(notification.getNotificationProvider(), NotificationProvider::Client) << payload;
+    }
+    ORVNotificationData fraction(13, 0, LR"({"errorCode": 2.0, "provider": "someone"})");
+    EXPECT_EQ(fraction.errorCode(), 0);  // a number with a fraction part is not an integer
+    EXPECT_EQ(fraction.getNotificationProvider(), NotificationProvider::Unknown);
+}
+
+TEST_F(NotificationDataTest, ConfigChangeDuringStartupComesFromItsBooleanMember) {
+    const std::map<std::wstring, bool> cases = {
+        {LR"({"configChangeDuringStartup": true})", true},
+        {LR"({"configChangeDuringStartup": false})", false},
+        {LR"({"configChangeDuringStartup": "true"})", false},
+        {LR"({"other": true})", false},
+        {L"", false},
+    };
+    for (const auto& [payload, expected] : cases) {
+        ORVNotificationData notification(4, 15, payload);
+        bool flag = !expected;
+        notification.deserializePayloadForConfigChangeDuringStartup(flag);
+        EXPECT_EQ(flag, expected) << payload;
+        EXPECT_EQ(notification.payload(), payload);
+        EXPECT_EQ(notification.getTopicId(), 4);
+    }
+}
+
+}  // namespace
