@@ -83,6 +83,8 @@ class OperationalEventsManager {
     ORV_EXPORT ~OperationalEventsManager();
 
   private:
+    friend class ::SharedTypesTestPeer;  // tests arrange the shared pointers
+
     // The fields below are written by the common base library under its own discipline
     // (the queue's mutex); this library only copies and destroys them.
     std::shared_ptr<OperationalEventsSyncQueue> queue_;
