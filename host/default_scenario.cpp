@@ -29,14 +29,23 @@ uint64_t LastLogSequence() {
 
 // Waits for `count` log lines written after `mark` whose message begins with `prefix`.
 bool WaitForNewLines(uint64_t mark, std::wstring_view prefix, int count = 1) {
-    return orvsim::WaitForLog(
-        [&](const orvsim::LogRecord&) {
-            const std::vector<orvsim::LogRecord> records = orvsim::LogRecords();
-            return std::count_if(records.begin(), records.end(), [&](const auto& record) {
-                       return record.sequence > mark && record.message.starts_with(prefix);
-                   }) >= count;
-        },
-        kStepTimeout);
+    const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
+    uint64_t seen = mark;
+    int found = 0;
+    for (;;) {
+        for (const orvsim::LogRecord& record : orvsim::LogRecords()) {
+            if (record.sequence > seen) {
+                seen = record.sequence;
+                found += record.message.starts_with(prefix) ? 1 : 0;
+            }
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (found >= count || now >= deadline) {
+            return found >= count;
+        }
+        orvsim::WaitForLog([seen](const orvsim::LogRecord& record) { return record.sequence > seen; },
+                           std::chrono::duration_cast<milliseconds>(deadline - now));
+    }
 }
 
 bool WaitForNewTrace(uint64_t mark, std::string_view component, std::string_view operation) {
