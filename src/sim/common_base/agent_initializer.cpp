@@ -19,7 +19,9 @@ bool StopRequested(HANDLE stopEvent) {
     return stopEvent != nullptr && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
 }
 
+// The name is only for the log line, not a call of the client's, so it is not traced.
 std::wstring NameForLog(IORVAgent& agent) {
+    orvsim::TraceSilence silence;
     try {
         return agent.Name();
     } catch (...) {

@@ -33,7 +33,7 @@ TEST_F(EnvironmentTest, OobeCompletesAsArranged) {
     for (int i = 0; i < 5; ++i) {
         EXPECT_FALSE(ORV::utility::IsOOBECompleted());
     }
-    EXPECT_EQ(orvsim::TraceCount("ORV::utility", "IsOOBECompleted"), 11u);
+    EXPECT_EQ(orvsim::TraceCount("ORV::utility", "IsOOBECompleted"), 10u);
 }
 
 TEST_F(EnvironmentTest, ActiveUserSessionIsProcessWideAndStartsAsNone) {
