@@ -12,9 +12,12 @@ constexpr std::chrono::hours kLongestRealWait{24};
 }  // namespace
 
 Clock::Clock() {
-    tsa::MutexLock lock(mu_);
-    real_base_ = Steady::now();
-    wall_origin_ = std::chrono::system_clock::now();
+    {
+        tsa::MutexLock lock(mu_);
+        real_base_ = Steady::now();
+        wall_origin_ = std::chrono::system_clock::now();
+    }
+    // Lock order: listeners_mu_, then a waiters' mutex, then mu_.
     AddWaiters(sleep_mu_, sleep_cv_);
 }
 
