@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -212,6 +213,42 @@ TEST_F(EventLogTest, TimeChangeLogsKernelGeneralEventOneWithTheDelta) {
               std::wstring::npos);
     EXPECT_NE(received_.xml[0].find(L"Microsoft-Windows-Kernel-General"), std::wstring::npos);
     EvtClose(subscription);
+}
+
+TEST_F(EventLogTest, QueriesSelectByEventId) {
+    struct Case {
+        const wchar_t* query;
+        std::size_t expected;  // of events 1, 7 and 6005
+    };
+    const Case cases[] = {{nullptr, 3},
+                          {L"*", 3},
+                          {L"Event", 3},
+                          {L"*[System[EventID=7]]", 1},
+                          {L"Event/System[EventID=1 or EventID=7]", 2},
+                          {L" Event / System [ ( EventID = 6005 ) ] ", 1}};
+    std::vector<EVT_HANDLE> subscriptions;
+    std::vector<std::unique_ptr<Received>> received;
+    for (const Case& c : cases) {
+        received.push_back(std::make_unique<Received>());
+        subscriptions.push_back(EvtSubscribe(nullptr, nullptr, L"system", c.query, nullptr,
+                                             received.back().get(), Record,
+                                             EvtSubscribeToFutureEvents));
+        ASSERT_NE(subscriptions.back(), nullptr) << (c.query == nullptr ? L"(null)" : c.query);
+    }
+    for (int id : {1, 7, 6005}) {
+        winsim::eventlog::PublishSystem(EventXml(id));
+    }
+    winsim::eventlog::WaitUntilDelivered();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(received[i]->xml.size(), cases[i].expected) << i;
+        EvtClose(subscriptions[i]);
+    }
+
+    for (const wchar_t* bad : {L"Event/System[EventID=]", L"Event/System[Level=2]",
+                               L"Event/System[EventID=1", L"Event/System[EventID=1] and"}) {
+        EXPECT_EQ(Subscribe(bad), nullptr) << bad;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_EVT_INVALID_QUERY));
+    }
 }
 
 }  // namespace

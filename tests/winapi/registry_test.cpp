@@ -187,4 +187,51 @@ TEST_F(RegistryTest, MachineArrangedValuesAreVisibleThroughWin32Reads) {
     EXPECT_EQ(start, 3u);
 }
 
+TEST_F(RegistryTest, TypeRestrictionsFollowTheRrfFlags) {
+    HKEY key = Create(kKey);
+    const std::wstring path = L"%SystemRoot%\\x";
+    ASSERT_EQ(
+        RegSetValueExW(key, L"Path", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
+    const BYTE four[4] = {1, 0, 0, 0};
+    const BYTE three[3] = {1, 0, 0};
+    ASSERT_EQ(RegSetValueExW(key, L"Four", 0, REG_BINARY, four, sizeof(four)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, L"Three", 0, REG_BINARY, three, sizeof(three)), ERROR_SUCCESS);
+
+    DWORD type = REG_NONE;
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_SZ, &type, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ) << "an expandable string is handed out expanded";
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ, &type, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type,
+                           nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_EXPAND_SZ);
+    EXPECT_EQ(
+        RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_SZ | RRF_NOEXPAND, &type, nullptr, nullptr),
+        ERROR_UNSUPPORTED_TYPE);
+
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Four", RRF_RT_DWORD, &type, &value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Three", RRF_RT_DWORD, &type, &value, &size),
+              ERROR_DATATYPE_MISMATCH);
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Four", RRF_RT_REG_DWORD, &type, &value, &size),
+              ERROR_UNSUPPORTED_TYPE);
+
+    wchar_t small[4];
+    std::fill(std::begin(small), std::end(small), L'#');
+    size = sizeof(small);
+    EXPECT_EQ(RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_SZ | RRF_ZEROONFAILURE, nullptr, small,
+                           &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(small[0], L'\0');
+    EXPECT_EQ(small[3], L'\0');
+    RegCloseKey(key);
+}
+
 }  // namespace

@@ -255,4 +255,27 @@ TEST_F(MutexTest, NamedEventIsSharedAndIgnoresLaterParameters) {
     CloseHandle(b);
 }
 
+TEST_F(MutexTest, WaitAllOverAnAbandonedMutexReportsItsIndex) {
+    HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
+    std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
+    owner.join();
+    HANDLE both[2] = {event, mutex};
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_ABANDONED_0 + 1);
+    EXPECT_TRUE(ReleaseMutex(mutex)) << "wait-all took the mutex";
+    CloseHandle(event);
+    CloseHandle(mutex);
+}
+
+TEST_F(MutexTest, ResetMachineInvalidatesEveryEarlierHandle) {
+    HANDLE event = CreateEventW(nullptr, TRUE, TRUE, L"Survivor");
+    arrange::FreshMachine();
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(OpenEventW(SYNCHRONIZE, FALSE, L"Survivor"), nullptr);
+    HANDLE fresh = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(fresh, event) << "handle values are never reused";
+    CloseHandle(fresh);
+}
+
 }  // namespace
