@@ -98,7 +98,8 @@ WINSIM_API LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValue
 
 // One-shot: the event is signalled on the next change that matches the filter, when the
 // watched key is deleted, or when hKey is closed. With fAsynchronous FALSE the call
-// blocks until then instead.
+// blocks until then instead. Registrations are not tied to the calling thread's life (as
+// with REG_NOTIFY_THREAD_AGNOSTIC on Windows).
 WINSIM_API LSTATUS WINAPI RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree,
                                                   DWORD dwNotifyFilter, HANDLE hEvent,
                                                   BOOL fAsynchronous);

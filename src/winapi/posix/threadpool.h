@@ -57,13 +57,17 @@ extern "C" {
 
 // Returns null with the last error set on failure.
 WINSIM_API PTP_POOL WINAPI CreateThreadpool(PVOID reserved);
-// Threads are created on demand, never more than the maximum at once (default 500).
+// Threads are created on demand, never more than the maximum at once (default 500; a
+// maximum of 0 counts as 1). Idle threads stay until the pool is freed.
 WINSIM_API void WINAPI SetThreadpoolThreadMaximum(PTP_POOL ptpp, DWORD cthrdMost);
 WINSIM_API BOOL WINAPI SetThreadpoolThreadMinimum(PTP_POOL ptpp, DWORD cthrdMic);
 // Does not wait: work already submitted still runs, then the pool frees itself once no
 // work object bound to it is left.
 WINSIM_API void WINAPI CloseThreadpool(PTP_POOL ptpp);
 
+// An environment bound to a pool that was already closed is refused with
+// ERROR_INVALID_PARAMETER (undefined on Windows). Misused work or pool pointers (closed,
+// unknown) are reported on stderr and ignored rather than crashing.
 WINSIM_API PTP_WORK WINAPI CreateThreadpoolWork(PTP_WORK_CALLBACK pfnwk, PVOID pv,
                                                 PTP_CALLBACK_ENVIRON pcbe);
 WINSIM_API void WINAPI SubmitThreadpoolWork(PTP_WORK pwk);
