@@ -23,7 +23,8 @@ class DeviceContextEventMonitor {
     bool TryAddUserRelatedMonitors();
 
     // The manual-reset event that the monitor signals when the region settings change. Made
-    // with the monitor and never closed.
+    // with the monitor and never closed (a reset of the simulated machine invalidates it, as
+    // it does every handle).
     ORV_EXPORT void* getRegionChangeEventHandle();
 
     DeviceContextEventMonitor(const DeviceContextEventMonitor&) = delete;

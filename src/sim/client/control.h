@@ -5,9 +5,21 @@
 // Arrangements take effect from the stand-in's next call and last until ResetClient. The
 // common base library's control API (sim/common_base/agent_control.h) arranges what every
 // agent shares: the duration and failure of Init, FullInit and UnInit (by agent name) and a
-// null GetInstance (ArrangeMissingInstance, by class name, e.g. "ConfigPolicyAgent",
-// "AppAndTagCollection", "DiagnosticsManager"). Every call into a stand-in is recorded in the
-// common call trace (sim/trace.h). Any thread may call anything here.
+// null GetInstance (ArrangeMissingInstance, by class name without namespace, e.g.
+// "ConfigPolicyAgent", "ExtensionModule", "ApplicabilityEvaluator", "AppAndTagCollection",
+// "DiagnosticsManager"). Every call into a stand-in is recorded in the common call trace
+// (sim/trace.h); calls the stand-ins make into each other are not.
+//
+// Device information comes from the simulated machine itself: the processor architecture from
+// GetNativeSystemInfo (winsim::SetProcessorArchitecture; x64, 9, by default), the SMBIOS
+// manufacturer from the common base's ArrangeManufacturer, and MachineInformation's other
+// fields from the registry values where Windows keeps them (HKEY_LOCAL_MACHINE
+// HARDWARE\DESCRIPTION\System\BIOS: SystemSKU, SystemProductName, SystemFamily,
+// SystemVersion, BIOSVersion, BIOSReleaseDate, SystemSerialNumber, BaseBoardSerialNumber;
+// SOFTWARE\Microsoft\Windows NT\CurrentVersion: ProductName, CurrentBuild, EditionID;
+// the computer name; the S-mode policy). Set them with winsim::registry.
+//
+// Any thread may call anything here.
 
 #include <chrono>
 #include <cstdint>
