@@ -16,5 +16,6 @@ void ResetAppAndTagCollection();
 void ResetStorageCollector();
 void ResetGeneralAppSettings();
 void ResetOrvInfo();
+void ResetApplicabilityEvaluator();
 
 }  // namespace orvsim::client

@@ -66,6 +66,7 @@ void ResetClient() {
     client::ResetStorageCollector();
     client::ResetGeneralAppSettings();
     client::ResetOrvInfo();
+    client::ResetApplicabilityEvaluator();
 }
 
 }  // namespace orvsim

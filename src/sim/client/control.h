@@ -160,7 +160,9 @@ void Publish(int topicId, int eventState, const std::wstring& payload = {});
 // Withdraws a pending full-init announcement; stops the bus, dropping what it has not yet
 // delivered (no handler runs once this returns), and releases its subscribers; clears the
 // publication record; puts every arrangement and every stand-in's state of this API back to
-// its default. The common base library's arrangements and the call trace are left alone.
+// its default. The common base library's arrangements, the helper factory (like the common
+// base's agent factory) and the call trace are left alone. Not to be called while the client
+// runs.
 void ResetClient();
 
 }  // namespace orvsim

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "sim/client/client_reset.h"
 #include "sim/client/owned_instance.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
@@ -61,3 +62,11 @@ void ApplicabilityEvaluator::Uninit() {
     orvsim::TraceCall(kComponent, "Uninit");
     g_uninitialized = true;
 }
+
+namespace orvsim::client {
+
+void ResetApplicabilityEvaluator() {
+    g_stoppingHandle = nullptr;
+}
+
+}  // namespace orvsim::client
