@@ -16,7 +16,7 @@ class EpUrlProvider {
     bool GetRealm(std::wstring& realm);
 
     EpUrlProvider();
-    ~EpUrlProvider();
+    ~EpUrlProvider() = default;
 };
 
 }  // namespace ORV

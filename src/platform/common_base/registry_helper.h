@@ -11,7 +11,7 @@ namespace ORV {
 class RegistryHelper {
   public:
     RegistryHelper();
-    ~RegistryHelper();
+    ~RegistryHelper() = default;
 
     std::optional<std::wstring> ReadString(HKEY root, const std::wstring& subKey,
                                            const std::wstring& valueName);

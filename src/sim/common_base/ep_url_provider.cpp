@@ -28,8 +28,6 @@ std::shared_ptr<EpUrlProvider> EpUrlProvider::GetInstance() {
 
 EpUrlProvider::EpUrlProvider() = default;
 
-EpUrlProvider::~EpUrlProvider() = default;
-
 bool EpUrlProvider::GetRealm(std::wstring& realm) {
     auto read = orvsim::registry::ReadString(HKEY_LOCAL_MACHINE, orvsim::kRealmKeyPath,
                                              orvsim::kRealmValueName);

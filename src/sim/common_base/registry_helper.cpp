@@ -14,8 +14,6 @@ RegistryHelper::RegistryHelper() {
     orvsim::TraceCall(kComponent, "RegistryHelper");
 }
 
-RegistryHelper::~RegistryHelper() = default;
-
 std::optional<std::wstring> RegistryHelper::ReadString(HKEY root, const std::wstring& subKey,
                                                        const std::wstring& valueName) {
     orvsim::TraceCall(kComponent, "ReadString", root, subKey, valueName);

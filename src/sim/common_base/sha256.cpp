@@ -18,7 +18,7 @@ constexpr std::array<std::uint32_t, 64> kRoundConstants = {
 
 void CompressBlock(std::array<std::uint32_t, 8>& state, const std::uint8_t* block) {
     std::array<std::uint32_t, 64> w{};
-    for (int i = 0; i < 16; ++i) {
+    for (std::size_t i = 0; i < 16; ++i) {
         w[i] = (std::uint32_t{block[4 * i]} << 24) | (std::uint32_t{block[4 * i + 1]} << 16) |
                (std::uint32_t{block[4 * i + 2]} << 8) | std::uint32_t{block[4 * i + 3]};
     }

@@ -43,7 +43,7 @@ std::wstring GetTime() {
         static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
         static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
         static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
-    const std::wstring result = orvsim::Utf8ToWide(text);
+    std::wstring result = orvsim::Utf8ToWide(text);
     orvsim::TraceCall("ORV::System", "GetTime", result);
     return result;
 }
