@@ -24,8 +24,6 @@ class OrvInfo {
     std::wstring GetOrvServiceVersion();
 
   private:
-    friend class SharedTypesTestPeer;  // tests reach the fields
-
     std::wstring service_version_;
     std::wstring client_version_;
     std::wstring product_name_;

@@ -5,17 +5,127 @@
 // instantiations, the type information that goes with an exported virtual table, and in
 // UndefinedBehaviorSanitizer builds the type information of function types.
 
+#include <cxxabi.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <set>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "dynamic_symbols.h"
-
 namespace {
+
+// One defined dynamic symbol, as `nm -D -S --defined-only` lists it.
+struct DynamicSymbol {
+    std::string mangled;                // as in the symbol table
+    std::string name;                   // demangled and shortened; the mangled name if not C++
+    char type = '?';                    // nm's type letter: T, W, V, R, D, B, u, ...
+    std::optional<std::uint64_t> size;  // bytes, when nm knows it
+    bool isCxx = false;                 // an Itanium-mangled C++ name
+};
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+// Runs a command and returns what it wrote to standard output.
+std::string Run(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) {
+        throw std::runtime_error("cannot run: " + command);
+    }
+    std::string output;
+    std::array<char, 4096> buffer{};
+    std::size_t read = 0;
+    while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) {
+        output.append(buffer.data(), read);
+    }
+    if (pclose(pipe.release()) != 0) {
+        throw std::runtime_error("failed: " + command);
+    }
+    return output;
+}
+
+bool IsHex(const std::string& token) {
+    return !token.empty() && token.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+// A C++ symbol name demangled; nullopt when it is not one.
+std::optional<std::string> Demangle(const std::string& mangled) {
+    if (mangled.rfind("_Z", 0) != 0) {
+        return std::nullopt;
+    }
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> text(
+        abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status), std::free);
+    if (status != 0 || !text) {
+        return std::nullopt;
+    }
+    return std::string(text.get());
+}
+
+// Writes standard types as exported_symbols.txt does: "[abi:cxx11]" tags dropped and
+// std::string, std::wstring and std::vector<std::wstring> in their short forms.
+std::string ShortenStandardNames(std::string name) {
+    ReplaceAll(name, "[abi:cxx11]", "");
+    ReplaceAll(name,
+               "std::__cxx11::basic_string<wchar_t, std::char_traits<wchar_t>, "
+               "std::allocator<wchar_t> >",
+               "std::wstring");
+    ReplaceAll(name,
+               "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >",
+               "std::string");
+    // The demangler separates closing brackets ("> >"), also after a shortened name.
+    ReplaceAll(name, "std::wstring >", "std::wstring>");
+    ReplaceAll(name, "std::vector<std::wstring, std::allocator<std::wstring> >",
+               "std::vector<std::wstring>");
+    return name;
+}
+
+// The defined dynamic symbols of the shared library at path.
+std::vector<DynamicSymbol> ReadDynamicSymbols(const std::string& path) {
+    const std::string listing = Run("nm -D -S --defined-only '" + path + "'");
+    std::vector<DynamicSymbol> symbols;
+    std::istringstream lines(listing);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // "address [size] type name": the size column is missing for some symbols, and a type
+        // is a single letter while a size never is.
+        std::istringstream fields(line);
+        std::string address, column;
+        if (!(fields >> address >> column) || !IsHex(address)) {
+            continue;
+        }
+        DynamicSymbol symbol;
+        if (column.size() != 1) {
+            symbol.size = std::stoull(column, nullptr, 16);
+            if (!(fields >> column) || column.size() != 1) {
+                throw std::runtime_error("unexpected nm line: " + line);
+            }
+        }
+        symbol.type = column[0];
+        std::getline(fields >> std::ws, symbol.mangled);
+        if (symbol.mangled.empty()) {
+            continue;
+        }
+        const std::optional<std::string> demangled = Demangle(symbol.mangled);
+        symbol.isCxx = demangled.has_value();
+        symbol.name = demangled ? ShortenStandardNames(*demangled) : symbol.mangled;
+        symbols.push_back(std::move(symbol));
+    }
+    return symbols;
+}
 
 // Names the static linker itself may define in any shared object.
 const std::set<std::string> kLinkerMarkers = {"_init", "_fini", "_edata", "_end", "__bss_start"};
@@ -177,27 +287,18 @@ TEST_F(ExportsTest, NoExternCEntryPoints) {
 }
 
 TEST_F(ExportsTest, RuntimeRuleLetsOnlyItsOwnKindThrough) {
-    const auto symbol = [](const std::string& mangled, char type) {
-        return DynamicSymbol{
-            mangled, ShortenStandardNames(Demangle(mangled).value()), type, {}, true};
+    const auto runtime = [](const std::string& mangled, char type) {
+        const std::string name = ShortenStandardNames(Demangle(mangled).value());
+        return IsRuntimeSymbol(DynamicSymbol{mangled, name, type, {}, true});
     };
-    // Ours, even when weak; the standard library's only when weak.
-    EXPECT_FALSE(IsRuntimeSymbol(symbol("_ZN3ORV11CoreUtilityC2Ev", 'W')));
-    EXPECT_FALSE(IsRuntimeSymbol(symbol("_ZN3ORV3StdC2Ev", 'W')));
-    EXPECT_FALSE(IsRuntimeSymbol(symbol("_ZNSt6vectorIiSaIiEED2Ev", 'T')));
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZNSt6vectorIiSaIiEED2Ev", 'W')));
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZNKSt8functionIFvvEEclEv", 'W')));
-    EXPECT_TRUE(
-        IsRuntimeSymbol(symbol("_ZSt7forwardIiEOT_RNSt16remove_referenceIS0_E4typeE", 'W')));
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZTISt9exception", 'V')));
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZN9__gnu_cxx13new_allocatorIcED2Ev", 'W')));
-    // Type information only of the classes whose virtual table we export.
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZTIN3ORV11CoreUtilityE", 'V')));
-    EXPECT_TRUE(IsRuntimeSymbol(symbol("_ZTS18MachineInformation", 'R')));
-    EXPECT_FALSE(IsRuntimeSymbol(symbol("_ZTI7OrvInfo", 'V')));
-#if !defined(ORV_UNDEFINED_SANITIZER)
-    EXPECT_FALSE(IsRuntimeSymbol(symbol("_ZTIFvvE", 'V')));
-#endif
+    EXPECT_FALSE(runtime("_ZN3ORV11CoreUtilityC2Ev", 'W'));  // ours, even when weak
+    EXPECT_FALSE(runtime("_ZN3ORV3StdC2Ev", 'W'));
+    EXPECT_FALSE(runtime("_ZNSt6vectorIiSaIiEED2Ev", 'T'));  // the library's only when weak
+    EXPECT_TRUE(runtime("_ZNSt6vectorIiSaIiEED2Ev", 'W'));
+    EXPECT_TRUE(runtime("_ZSt7forwardIiEOT_RNSt16remove_referenceIS0_E4typeE", 'W'));
+    EXPECT_TRUE(runtime("_ZN9__gnu_cxx13new_allocatorIcED2Ev", 'W'));
+    EXPECT_TRUE(runtime("_ZTIN3ORV11CoreUtilityE", 'V'));  // type information of a table's class
+    EXPECT_FALSE(runtime("_ZTI7OrvInfo", 'V'));
 }
 
 }  // namespace

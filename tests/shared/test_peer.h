@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@
 #include "shared/machine_information.h"
 #include "shared/named_pipe.h"
 #include "shared/operational_events_manager.h"
-#include "shared/orv_info.h"
 
 class SharedTypesTestPeer {
   public:
@@ -21,15 +19,11 @@ class SharedTypesTestPeer {
     static std::vector<std::wstring>& GpuNames(MachineInformation& m) { return m.gpu_names_; }
     static std::wstring& DeviceName(MachineInformation& m) { return m.device_name_; }
 
-    static std::vector<std::wstring*> Strings(OrvInfo& info) {
-        return {&info.service_version_, &info.client_version_, &info.product_name_,
-                &info.install_path_,    &info.build_date_,     &info.info_datetime_};
-    }
-
-    static std::vector<const std::wstring*> OwnModelCodes(const ORV::DeviceInfoProvider& p) {
+    using Provider = ORV::DeviceInfoProvider;
+    static std::vector<const std::wstring*> OwnModelCodes(const Provider& p) {
         return {&p.own_model_mt_1_, &p.own_model_mt_2_, &p.own_model_mt_3_};
     }
-    static std::vector<const std::wstring*> FurtherStrings(const ORV::DeviceInfoProvider& p) {
+    static std::vector<const std::wstring*> FurtherStrings(const Provider& p) {
         return {&p.mtm_,
                 &p.system_serial_number_,
                 &p.real_serial_number_,
@@ -41,24 +35,22 @@ class SharedTypesTestPeer {
                 &p.model_,
                 &p.bios_version_};
     }
-    static ORV::Architecture Architecture(const ORV::DeviceInfoProvider& p) {
-        return p.architecture_;
+    static ORV::Architecture Architecture(const Provider& p) { return p.architecture_; }
+    static bool PlatformValuesNullAndNoRefresh(const Provider& p) {
+        return p.platform_handle_ == nullptr && p.platform_context_ == nullptr && !p.force_refresh_;
     }
-    static bool PlatformValuesNull(const ORV::DeviceInfoProvider& p) {
-        return p.platform_handle_ == nullptr && p.platform_context_ == nullptr;
-    }
-    static bool ForceRefresh(const ORV::DeviceInfoProvider& p) { return p.force_refresh_; }
 
-    static std::vector<std::uint32_t> Policy(const ORV::OperationalEventsCloudSync& s) {
-        return {s.batch_size_,     s.max_retries_,     s.upload_interval_ms_,
-                s.retry_delay_ms_, s.backoff_step_ms_, s.max_backoff_ms_};
+    static std::vector<std::uint64_t> CloudSyncFields(const ORV::OperationalEventsCloudSync& s) {
+        return {s.batch_size_,       s.max_retries_,      s.upload_interval_ms_, s.retry_delay_ms_,
+                s.backoff_step_ms_,  s.max_backoff_ms_,   s.uploaded_count_,     s.failed_count_,
+                s.last_upload_time_, s.next_upload_time_, s.last_error_.size()};
     }
-    static std::vector<std::uint64_t> Counters(const ORV::OperationalEventsCloudSync& s) {
-        return {s.uploaded_count_, s.failed_count_, s.last_upload_time_, s.next_upload_time_};
+
+    static long QueueUseCount(const ORV::OperationalEventsManager& m) {
+        return m.queue_.use_count();
     }
-    static const std::string& LastError(const ORV::OperationalEventsCloudSync& s) {
-        return s.last_error_;
-    }
+    static long SyncUseCount(const ORV::OperationalEventsManager& m) { return m.sync_.use_count(); }
+    static std::wstring& Realm(ORV::OperationalEventsManager& m) { return m.realm_; }
 
     static CNamedPipeServer::RequestHandler& RequestHandler(CNamedPipeServer& s) {
         return s.request_handler_;
@@ -66,12 +58,4 @@ class SharedTypesTestPeer {
     static CNamedPipeServer::ConnectionHandler& ConnectionHandler(CNamedPipeServer& s) {
         return s.connection_handler_;
     }
-    static std::wstring& PipeName(CNamedPipeServer& s) { return s.pipe_name_; }
-    static long QueueUseCount(const ORV::OperationalEventsManager& m) {
-        return m.queue_.use_count();
-    }
-    static long SyncUseCount(const ORV::OperationalEventsManager& m) { return m.sync_.use_count(); }
-    static std::wstring& Realm(ORV::OperationalEventsManager& m) { return m.realm_; }
-
-    static std::deque<std::wstring>& Outgoing(CNamedPipeClient& c) { return c.outgoing_; }
 };
