@@ -1,5 +1,8 @@
 #include "host/service_host.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "service/entry_points.h"
 #include "sim/common_base/log_control.h"
 #include "winapi/sim/control.h"
@@ -8,10 +11,16 @@ namespace orvhost {
 
 namespace {
 
-bool WaitForMessage(std::wstring_view message, std::chrono::milliseconds realTimeout) {
+using std::chrono::milliseconds;
+
+bool WaitForMessage(std::wstring_view message, milliseconds realTimeout) {
     return orvsim::WaitForLog(
         [message](const orvsim::LogRecord& record) { return record.message == message; },
         realTimeout);
+}
+
+std::uint32_t ThisThread() {
+    return static_cast<std::uint32_t>(GetCurrentThreadId());
 }
 
 }  // namespace
@@ -19,34 +28,62 @@ bool WaitForMessage(std::wstring_view message, std::chrono::milliseconds realTim
 ServiceHost::ServiceHost(SERVICE_STATUS_HANDLE statusHandle) : statusHandle_(statusHandle) {}
 
 ServiceHost::~ServiceHost() {
-    if (startThread_.joinable()) {
-        startThread_.join();
+    std::vector<std::thread> threads;
+    {
+        tsa::MutexLock lock(mutex_);
+        threads.swap(startThreads_);
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
     }
 }
 
-void ServiceHost::Start() {
-    startCalledAt_ = winsim::clock::MonotonicNow();
-    startThread_ = std::thread([handle = statusHandle_] { OnStart(handle); });
+std::size_t ServiceHost::BeginEntry(const char* entry) {
+    tsa::MutexLock lock(mutex_);
+    entries_.push_back(EntryCall{entry, ThisThread(), winsim::clock::MonotonicNow(), std::nullopt});
+    return entries_.size() - 1;
 }
 
-bool ServiceHost::WaitForStartReturned(std::chrono::milliseconds realTimeout) {
+void ServiceHost::EndEntry(std::size_t index) {
+    const milliseconds now = winsim::clock::MonotonicNow();
+    tsa::MutexLock lock(mutex_);
+    entries_[index].returned = now;
+}
+
+void ServiceHost::Start() {
+    tsa::MutexLock lock(mutex_);
+    startThreads_.emplace_back([this] {
+        const std::size_t entry = BeginEntry("OnStart");
+        OnStart(statusHandle_);
+        EndEntry(entry);
+    });
+}
+
+bool ServiceHost::WaitForStartReturned(milliseconds realTimeout) {
     return WaitForMessage(L"OrvClientService::OnStart: Setting an event for service start",
                           realTimeout);
 }
 
-bool ServiceHost::WaitForFullInit(std::chrono::milliseconds realTimeout) {
+bool ServiceHost::WaitForFullInit(milliseconds realTimeout) {
     // The worker writes this line right after the agents' full initialisation.
     if (!WaitForMessage(L"OrvClientService::OrvWorkerThread: Waiting on service stop event",
                         realTimeout)) {
         return false;
     }
-    fullInitAt_ = winsim::clock::MonotonicNow();
+    const milliseconds now = winsim::clock::MonotonicNow();
+    tsa::MutexLock lock(mutex_);
+    fullInitAt_ = now;
     return true;
 }
 
 void ServiceHost::SendControl(DWORD control, DWORD eventType, void* eventData) {
+    const DeliveredControl delivered{control, eventType, eventData != nullptr, ThisThread(),
+                                     winsim::clock::MonotonicNow()};
+    {
+        tsa::MutexLock lock(mutex_);
+        controls_.push_back(delivered);
+    }
     OnServiceControlHandle(control, eventType, eventData, nullptr);
-    ++controlsDelivered_;
 }
 
 void ServiceHost::SendSessionChange(DWORD reason, DWORD sessionId) {
@@ -61,6 +98,22 @@ void ServiceHost::SendPowerEvent(DWORD eventType) {
     SendControl(SERVICE_CONTROL_POWEREVENT, eventType);
 }
 
+void ServiceHost::SendPowerSetting(const GUID& setting, const std::vector<std::uint8_t>& data) {
+    // The record ends in a variable-length byte array, as Windows lays it out; 64-bit words
+    // keep it aligned.
+    const std::size_t dataOffset = offsetof(POWERBROADCAST_SETTING, Data);
+    std::vector<std::uint64_t> storage((dataOffset + data.size() + sizeof(std::uint64_t)) /
+                                       sizeof(std::uint64_t));
+    void* raw = storage.data();
+    auto* record = static_cast<POWERBROADCAST_SETTING*>(raw);
+    record->PowerSetting = setting;
+    record->DataLength = static_cast<DWORD>(data.size());
+    if (!data.empty()) {
+        std::memcpy(static_cast<unsigned char*>(raw) + dataOffset, data.data(), data.size());
+    }
+    SendControl(SERVICE_CONTROL_POWEREVENT, PBT_POWERSETTINGCHANGE, record);
+}
+
 void ServiceHost::SendTimeChange(int64_t oldFileTime, int64_t newFileTime) {
     SERVICE_TIMECHANGE_INFO info{};
     info.liOldTime.QuadPart = oldFileTime;
@@ -68,7 +121,7 @@ void ServiceHost::SendTimeChange(int64_t oldFileTime, int64_t newFileTime) {
     SendControl(SERVICE_CONTROL_TIMECHANGE, 0, &info);
 }
 
-void ServiceHost::ChangeClock(std::chrono::milliseconds delta) {
+void ServiceHost::ChangeClock(milliseconds delta) {
     const auto before = winsim::clock::WallNow();
     winsim::ChangeSystemTime(delta);
     const auto after = winsim::clock::WallNow();
@@ -76,21 +129,56 @@ void ServiceHost::ChangeClock(std::chrono::milliseconds delta) {
 }
 
 void ServiceHost::Stop() {
-    const auto began = winsim::clock::MonotonicNow();
+    const std::size_t entry = BeginEntry("OnStop");
     OnStop();
-    stopTook_ = winsim::clock::MonotonicNow() - began;
-    if (startThread_.joinable()) {
-        startThread_.join();
+    EndEntry(entry);
+    tsa::MutexLock joining(joinMutex_);
+    std::vector<std::thread> threads;
+    {
+        tsa::MutexLock lock(mutex_);
+        threads.swap(startThreads_);
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
     }
 }
 
-std::optional<std::chrono::milliseconds> ServiceHost::TimeToFullInit() const {
+int ServiceHost::ControlsDelivered() const {
+    tsa::MutexLock lock(mutex_);
+    return static_cast<int>(controls_.size());
+}
+
+std::vector<DeliveredControl> ServiceHost::Controls() const {
+    tsa::MutexLock lock(mutex_);
+    return controls_;
+}
+
+std::vector<EntryCall> ServiceHost::EntryCalls() const {
+    tsa::MutexLock lock(mutex_);
+    return entries_;
+}
+
+std::optional<milliseconds> ServiceHost::TimeToFullInit() const {
+    tsa::MutexLock lock(mutex_);
     if (!fullInitAt_) {
         return std::nullopt;
     }
-    return *fullInitAt_ - startCalledAt_;
+    for (const EntryCall& entry : entries_) {
+        if (entry.entry == "OnStart") {
+            return *fullInitAt_ - entry.began;
+        }
+    }
+    return std::nullopt;
 }
 
-std::optional<std::chrono::milliseconds> ServiceHost::TimeToStop() const { return stopTook_; }
+std::optional<milliseconds> ServiceHost::TimeToStop() const {
+    tsa::MutexLock lock(mutex_);
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        if (entry->entry == "OnStop" && entry->returned) {
+            return *entry->returned - entry->began;
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace orvhost

@@ -2,20 +2,39 @@
 // ServiceHost: plays the Windows service host for the library. It calls the three entry
 // points as a host process would (OnStart on a start thread of its own, controls with their
 // Windows event-data records, OnStop on the caller's thread) and notes when each happened on
-// the machine's clock.
+// the machine's clock, and on which thread.
 //
-// Threads: one driving thread calls everything here; the start thread is owned and joined
-// by the host (in Stop, or in the destructor).
+// Threads: any thread may call anything here, also several at once (a scenario races a stop
+// against a control); the record is guarded by one mutex. The start threads are owned by the
+// host and joined by Stop (those started before it) or by the destructor.
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvhost {
+
+// One call of OnStart or OnStop, on the machine's monotonic clock.
+struct EntryCall {
+    std::string entry;  // "OnStart" or "OnStop"
+    std::uint32_t threadId = 0;
+    std::chrono::milliseconds began{0};
+    std::optional<std::chrono::milliseconds> returned;
+};
+
+struct DeliveredControl {
+    DWORD control = 0;
+    DWORD eventType = 0;
+    bool hasData = false;
+    std::uint32_t threadId = 0;
+    std::chrono::milliseconds at{0};
+};
 
 class ServiceHost {
   public:
@@ -24,7 +43,7 @@ class ServiceHost {
     ServiceHost(const ServiceHost&) = delete;
     ServiceHost& operator=(const ServiceHost&) = delete;
 
-    // Calls OnStart on the start thread and returns at once.
+    // Calls OnStart on a new start thread and returns at once.
     void Start();
     // Waits until OnStart has returned; false after `realTimeout`.
     bool WaitForStartReturned(std::chrono::milliseconds realTimeout);
@@ -35,26 +54,34 @@ class ServiceHost {
     void SendControl(DWORD control, DWORD eventType = 0, void* eventData = nullptr);
     void SendSessionChange(DWORD reason, DWORD sessionId);
     void SendPowerEvent(DWORD eventType);
+    // PBT_POWERSETTINGCHANGE with a POWERBROADCAST_SETTING carrying `data`.
+    void SendPowerSetting(const GUID& setting, const std::vector<std::uint8_t>& data);
     void SendTimeChange(int64_t oldFileTime, int64_t newFileTime);
     // A clock change as Windows makes one: the wall clock moves, the System event log gets
     // its time-change event, and the service receives SERVICE_CONTROL_TIMECHANGE.
     void ChangeClock(std::chrono::milliseconds delta);
 
-    // Calls OnStop and then joins the start thread.
+    // Calls OnStop and then joins the start threads started so far.
     void Stop();
 
-    int ControlsDelivered() const { return controlsDelivered_; }
+    int ControlsDelivered() const;
+    std::vector<DeliveredControl> Controls() const;
+    std::vector<EntryCall> EntryCalls() const;
     // Machine-clock durations; empty until the event happened.
     std::optional<std::chrono::milliseconds> TimeToFullInit() const;
     std::optional<std::chrono::milliseconds> TimeToStop() const;
 
   private:
-    SERVICE_STATUS_HANDLE statusHandle_;
-    std::thread startThread_;
-    std::chrono::milliseconds startCalledAt_{0};
-    std::optional<std::chrono::milliseconds> fullInitAt_;
-    std::optional<std::chrono::milliseconds> stopTook_;
-    int controlsDelivered_ = 0;
+    std::size_t BeginEntry(const char* entry);
+    void EndEntry(std::size_t index);
+
+    const SERVICE_STATUS_HANDLE statusHandle_;
+    mutable tsa::Mutex mutex_;
+    std::vector<std::thread> startThreads_ GUARDED_BY(mutex_);
+    std::vector<EntryCall> entries_ GUARDED_BY(mutex_);
+    std::vector<DeliveredControl> controls_ GUARDED_BY(mutex_);
+    std::optional<std::chrono::milliseconds> fullInitAt_ GUARDED_BY(mutex_);
+    tsa::Mutex joinMutex_;  // one Stop joins at a time; taken before mutex_, never after
 };
 
 }  // namespace orvhost

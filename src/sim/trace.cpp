@@ -21,6 +21,9 @@ class CallTrace {
             tsa::MutexLock lock(mutex_);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
+            if (observer_) {
+                observer_(entries_.back());
+            }
             TrimLocked();
         }
         appended_.NotifyAll();
@@ -48,6 +51,11 @@ class CallTrace {
         tsa::MutexLock lock(mutex_);
         capacity_ = std::max<std::size_t>(capacity, 1);
         TrimLocked();
+    }
+
+    void SetObserver(TraceObserver observer) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        observer_ = std::move(observer);
     }
 
     std::uint64_t Dropped() EXCLUDES(mutex_) {
@@ -82,6 +90,7 @@ class CallTrace {
     std::uint64_t nextSequence_ GUARDED_BY(mutex_) = 1;
     std::uint64_t dropped_ GUARDED_BY(mutex_) = 0;
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultCapacity;
+    TraceObserver observer_ GUARDED_BY(mutex_);
 };
 
 // Never destroyed: stand-ins may still trace from threads that outlive static destruction.
@@ -148,6 +157,10 @@ std::uint64_t TraceDropped() {
 bool WaitForTrace(const std::function<bool(const TraceEntry&)>& match,
                   std::chrono::milliseconds timeout) {
     return TheTrace().WaitFor(match, timeout);
+}
+
+void SetTraceObserver(TraceObserver observer) {
+    TheTrace().SetObserver(std::move(observer));
 }
 
 std::string FormatTraceEntry(const TraceEntry& entry) {

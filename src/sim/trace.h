@@ -71,6 +71,13 @@ std::uint64_t TraceDropped();
 bool WaitForTrace(const std::function<bool(const TraceEntry&)>& match,
                   std::chrono::milliseconds timeout);
 
+// Called with every entry as it is appended, on the appending thread, while the trace's lock
+// is held, so an observer sees entries in sequence order and at the moment they happen (orvhost
+// stamps them with the machine's time). It must be quick and must not call into the trace.
+// One observer at a time; an empty function removes it.
+using TraceObserver = std::function<void(const TraceEntry&)>;
+void SetTraceObserver(TraceObserver observer);
+
 // One entry as a single line: "[seq] tid component::operation(arg, arg)".
 std::string FormatTraceEntry(const TraceEntry& entry);
 

@@ -1,0 +1,293 @@
+#pragma once
+// The in-memory form of a scenario file: what to arrange on the machine and in the client,
+// the timeline of steps, and the expectations. Built by the parser, checked by the validator,
+// read by the runner. Plain values; no behaviour.
+//
+// Durations named ...Ms are milliseconds. Those of arrangements, pauses and expectations run on
+// the simulated machine's clock; time-outs (timeoutMs) are real time, because they guard the
+// host against a service that hangs.
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvhost {
+
+// ---- Arrangements -----------------------------------------------------------------------
+
+struct RegistryEdit {
+    std::string key;                     // under HKEY_LOCAL_MACHINE, backslashes
+    std::string name;                    // the value's name
+    std::optional<std::string> text;     // REG_SZ
+    std::optional<std::uint32_t> dword;  // REG_DWORD
+    bool remove = false;                 // delete the value
+};
+
+struct FailureArrangement {
+    std::string call;               // a winsim::failures::Call name, e.g. "OpenSCManager"
+    std::int32_t code = 0;          // Win32 error or HRESULT
+    std::optional<unsigned> times;  // empty: every call until cleared
+    bool clear = false;             // remove an arrangement instead
+};
+
+enum class OobeMode { kComplete, kNever, kAfterChecks };
+
+struct ServiceInstall {
+    bool installed = true;
+    std::uint32_t start = 2;  // SERVICE_AUTO_START
+    // 0 or 1; empty: no "DelayedAutostart" value at all.
+    std::optional<std::uint32_t> delayedAutostart = 0;
+};
+
+// Every member is optional: an initial arrangement starts from the default machine (set-up
+// complete, "ORVService" installed for automatic start), and an "arrange" step changes only
+// what it names.
+struct MachineArrangement {
+    std::optional<double> clockScale;
+    std::optional<std::uint16_t> architecture;  // PROCESSOR_ARCHITECTURE_*
+    // "ImageState"; an empty inner optional removes the value.
+    std::optional<std::optional<std::string>> imageState;
+    std::optional<OobeMode> oobe;
+    unsigned oobeFailedChecks = 0;  // with kAfterChecks
+    std::optional<ServiceInstall> service;
+    std::vector<RegistryEdit> registry;
+    std::optional<std::string> manufacturer;
+    std::optional<std::string> driveType;  // "hdd", "ssd", "unknown"
+    std::optional<bool> runningMutexHeld;
+    // The interactive session; an empty inner optional: follow the active user session.
+    std::optional<std::optional<std::uint32_t>> currentSessionId;
+    std::vector<FailureArrangement> failures;
+};
+
+enum class StepFailureMode { kNone, kReturnFalse, kThrow };
+
+struct AgentStepArrangement {
+    std::int64_t durationMs = 0;
+    StepFailureMode failure = StepFailureMode::kNone;
+};
+
+struct AgentArrangement {
+    std::optional<bool> present;
+    std::optional<bool> initialised;  // false: Init reports failure, the flag stays clear
+    std::optional<AgentStepArrangement> init;
+    std::optional<AgentStepArrangement> fullInit;
+    std::optional<std::int64_t> unInitDurationMs;
+    std::optional<bool> nameThrows;
+    std::optional<bool> constructionFails;
+};
+
+struct RegistrationArrangement {
+    std::optional<bool> success;
+    std::optional<std::int32_t> errorCode;
+    std::optional<std::int64_t> durationMs;
+};
+
+struct FullInitSignal {
+    std::optional<bool> enabled;
+    std::optional<std::int64_t> delayMs;
+};
+
+struct UserProcessBehaviour {
+    std::optional<bool> datasetEnabled;
+    // Empty inner optional: answer from the process's real state.
+    std::optional<std::optional<int>> sessionChangeAnswer;
+};
+
+struct ClientArrangement {
+    std::map<std::string, AgentArrangement> agents;  // by agent name
+    std::optional<RegistrationArrangement> registration;
+    std::optional<FullInitSignal> fullInitSignal;
+    std::optional<bool> delayStartAllowed;
+    std::optional<UserProcessBehaviour> userProcess;
+    std::map<std::string, bool> helpersAbsent;  // helper class name -> absent
+    std::optional<std::string> serviceVersion;
+    std::optional<std::int64_t> tagCollectionDurationMs;
+    std::optional<std::int64_t> diagnosticsScanDurationMs;
+};
+
+// ---- Matchers -----------------------------------------------------------------------------
+
+enum class TextMatch { kExact, kPrefix, kContains, kRegex };
+enum class LogLevel { kDebug, kInfo, kWarning, kError };
+
+struct LogMatcher {
+    std::string text;
+    TextMatch match = TextMatch::kExact;
+    std::optional<LogLevel> level;
+};
+
+struct CallMatcher {
+    std::string component;
+    std::string operation;                                        // empty: any operation
+    std::optional<std::vector<std::optional<std::string>>> args;  // null entries match anything
+};
+
+struct PublicationMatcher {
+    std::optional<int> topic;
+    std::optional<int> state;
+    std::optional<std::string> payload;
+    std::optional<bool> accepted;
+};
+
+struct StatusMatcher {
+    std::optional<std::uint32_t> state;
+    std::optional<std::uint32_t> serviceType;
+    std::optional<std::uint32_t> controlsAccepted;
+    std::optional<std::uint32_t> win32ExitCode;
+    std::optional<std::uint32_t> checkPoint;
+    std::optional<std::uint32_t> waitHint;
+};
+
+struct CountRange {
+    std::int64_t min = 1;
+    std::optional<std::int64_t> max;  // empty: no upper bound
+};
+
+// One piece of evidence to wait for: a log line, a traced call or a bus publication.
+struct Condition {
+    std::optional<LogMatcher> log;
+    std::optional<CallMatcher> call;
+    std::optional<PublicationMatcher> publication;
+    std::int64_t count = 1;
+    bool onlyNew = false;  // only evidence that appears after the step began
+};
+
+// ---- Expectations -------------------------------------------------------------------------
+
+enum class ExpectationKind {
+    kLog,            // log lines counted (present, absent, exactly n, a range)
+    kLogOrder,       // log lines in this order
+    kCall,           // traced calls counted
+    kCalls,          // traced calls in this order
+    kPublication,    // bus publications counted
+    kPublications,   // bus publications in this order (or exactly these)
+    kStatusReport,   // SetServiceStatus reports counted
+    kStatusReports,  // reports in this order (or exactly these)
+    kStartupType,    // the service's Start and DelayedAutostart
+    kDuration,       // a duration on the machine's clock
+    kRegistry,       // a registry value
+    kAnyOf,          // at least one of several expectations
+};
+
+// Host-measured spans a duration expectation can name.
+enum class HostSpan { kOnStart, kOnStop, kStartToFullInit };
+
+struct Expectation {
+    ExpectationKind kind = ExpectationKind::kLog;
+    std::string name;  // shown in the summary; generated when the file gives none
+    std::string path;  // JSON path in the file, for messages
+
+    CountRange count;
+    bool exactly = false;  // lists: the whole record must equal the list
+
+    std::optional<LogMatcher> log;
+    std::vector<LogMatcher> logs;
+    std::optional<CallMatcher> call;
+    std::vector<CallMatcher> calls;
+    std::optional<PublicationMatcher> publication;
+    std::vector<PublicationMatcher> publications;
+    std::optional<StatusMatcher> status;
+    std::vector<StatusMatcher> statuses;
+
+    // kStartupType: an empty inner optional means "no DelayedAutostart value".
+    std::optional<std::uint32_t> start;
+    std::optional<std::optional<std::uint32_t>> delayedAutostart;
+
+    // kDuration: a host span, or from one log line to the next matching one after it.
+    std::optional<HostSpan> span;
+    std::optional<LogMatcher> from;
+    std::optional<LogMatcher> to;
+    std::optional<std::int64_t> atLeastMs;
+    std::optional<std::int64_t> atMostMs;
+
+    // kRegistry
+    std::optional<RegistryEdit> registry;  // remove = expect the value to be absent
+
+    std::vector<Expectation> anyOf;
+};
+
+// ---- Timeline -----------------------------------------------------------------------------
+
+enum class StepKind {
+    kStart,
+    kStop,
+    kControl,        // any control code, event data null
+    kSessionChange,  // control 14 with a session notification
+    kPowerEvent,     // control 13, with a power setting for 0x8013
+    kTimeChange,     // control 16 with old and new time
+    kClockChange,    // the wall clock moves; event log and control as Windows does
+    kAdvanceClock,   // time passes at once on both clocks
+    kPublish,        // a bus notification from a client component
+    kEventLog,       // an event on the System channel (or an error notification)
+    kRegistry,       // a registry change
+    kFail,           // failure injection from now on
+    kArrange,        // change arrangements while running
+    kPause,          // wait on the machine's clock
+    kWaitFor,        // wait for evidence
+    kCheck,          // evaluate expectations now
+    kTogether,       // run the sub-steps at the same time
+};
+
+struct Step {
+    StepKind kind = StepKind::kStart;
+    std::string name;                       // announced; generated when the file gives none
+    std::string path;                       // JSON path, for messages
+    std::int64_t delayMs = 0;               // machine time to let pass before the action
+    std::optional<std::int64_t> timeoutMs;  // real time; the scenario's default otherwise
+    std::optional<Condition> until;         // wait after the action
+
+    // kControl, kPowerEvent (eventType), kSessionChange (eventType = reason)
+    std::uint32_t control = 0;
+    std::uint32_t eventType = 0;
+    bool noData = false;  // session/time change with null event data
+    std::uint32_t sessionId = 0;
+    // kPowerEvent with a power setting
+    std::optional<std::string> powerSettingGuid;
+    std::vector<std::uint8_t> powerSettingData;
+    // kTimeChange and kClockChange
+    std::int64_t deltaMs = 0;
+    std::optional<std::int64_t> oldTimeMs;  // ms since 1970 (kTimeChange with explicit times)
+    std::optional<std::int64_t> newTimeMs;
+    bool viaEventLog = true;  // kClockChange
+    bool viaControl = true;   // kClockChange
+    // kPublish
+    int topic = 0;
+    int state = 0;
+    std::string payload;  // the payload text as it goes on the bus
+    // kEventLog
+    std::optional<std::string> xml;
+    std::optional<std::int64_t> timeDeltaMs;
+    std::optional<std::uint32_t> errorCode;
+    // kRegistry
+    std::optional<RegistryEdit> registry;
+    // kFail
+    std::optional<FailureArrangement> failure;
+    // kArrange
+    std::optional<MachineArrangement> machine;
+    std::optional<ClientArrangement> client;
+    // kPause, kAdvanceClock
+    std::int64_t durationMs = 0;
+    // kWaitFor
+    std::optional<Condition> condition;
+    // kCheck
+    std::vector<Expectation> expectations;
+    // kTogether
+    std::vector<Step> steps;
+};
+
+struct Scenario {
+    std::string file;  // where it came from ("(embedded default)" for the default)
+    std::string name;
+    std::string description;
+    std::int64_t timeoutMs = 60000;  // real time, for every wait without its own
+    MachineArrangement machine;
+    ClientArrangement client;
+    std::vector<Step> timeline;
+    std::vector<Expectation> expectations;
+};
+
+}  // namespace orvhost

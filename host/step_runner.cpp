@@ -1,0 +1,265 @@
+#include "host/step_runner.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <latch>
+#include <stdexcept>
+#include <thread>
+
+#include "host/matchers.h"
+#include "sim/client/control.h"
+#include "winapi/sim/control.h"
+
+namespace orvhost {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Room on top of a step's own time-out before the watchdog gives up on it.
+constexpr milliseconds kWatchdogSlack{15000};
+
+std::uint32_t ThisThread() {
+    return static_cast<std::uint32_t>(GetCurrentThreadId());
+}
+
+std::string DescribeCondition(const Condition& condition) {
+    std::string what = condition.log    ? "log " + Describe(*condition.log)
+                       : condition.call ? "call " + Describe(*condition.call)
+                                        : "publication " + Describe(*condition.publication);
+    if (condition.count > 1) {
+        what += fmt::format(" {} times", condition.count);
+    }
+    return what + (condition.onlyNew ? " (new)" : "");
+}
+
+}  // namespace
+
+StepRunner::StepRunner(ServiceHost& host, Evidence& evidence, std::int64_t defaultTimeoutMs,
+                       Announce announce)
+    : host_(host),
+      evidence_(evidence),
+      defaultTimeoutMs_(defaultTimeoutMs),
+      announce_(std::move(announce)) {}
+
+void StepRunner::Run(const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        {
+            tsa::MutexLock lock(mutex_);
+            if (error_) {
+                return;
+            }
+            deadline_ = std::chrono::steady_clock::now() + Budget(step);
+            current_ = step.name;
+        }
+        RunStep(step, 0);
+        tsa::MutexLock lock(mutex_);
+        deadline_.reset();
+    }
+}
+
+void StepRunner::StopIfRunning() {
+    if (lastStart_.load() <= lastStop_.load()) {
+        return;
+    }
+    Step stop;
+    stop.kind = StepKind::kStop;
+    stop.name = "stop the service (end of timeline)";
+    stop.path = "$.timeline";
+    {
+        tsa::MutexLock lock(mutex_);
+        deadline_ = std::chrono::steady_clock::now() + Budget(stop);
+        current_ = stop.name;
+    }
+    RunStep(stop, 0);
+    tsa::MutexLock lock(mutex_);
+    deadline_.reset();
+}
+
+bool StepRunner::RunStep(const Step& step, int depth) {
+    announce_(step.name, depth);
+    const std::size_t index = BeginOutcome(step, depth);
+    StepOutcome outcome;
+    outcome.ok = true;
+    const Marks marks = MarkNow();
+    try {
+        if (step.delayMs > 0) {
+            Sleep(static_cast<DWORD>(step.delayMs));
+        }
+        switch (step.kind) {
+            case StepKind::kTogether:
+                outcome.ok = Together(step, depth);
+                break;
+            case StepKind::kCheck:
+                outcome.ok = Check(step);
+                if (!outcome.ok) {
+                    outcome.detail = "an expectation checked here was not met";
+                }
+                break;
+            case StepKind::kWaitFor:
+                outcome.ok = Wait(*step.condition, marks, TimeoutOf(step), outcome);
+                break;
+            default:
+                Act(step);
+                break;
+        }
+        if (outcome.ok && step.until) {
+            outcome.ok = Wait(*step.until, marks, TimeoutOf(step), outcome);
+        }
+    } catch (const std::exception& error) {
+        outcome.ok = false;
+        outcome.detail = fmt::format("could not be carried out: {}", error.what());
+        tsa::MutexLock lock(mutex_);
+        error_ = fmt::format("{}: step \"{}\" {}", step.path, step.name, outcome.detail);
+    }
+    EndOutcome(index, outcome);
+    return outcome.ok;
+}
+
+bool StepRunner::Together(const Step& step, int depth) {
+    std::latch ready(static_cast<std::ptrdiff_t>(step.steps.size()));
+    std::vector<char> results(step.steps.size(), 0);
+    std::vector<std::thread> threads;
+    threads.reserve(step.steps.size());
+    for (std::size_t i = 0; i < step.steps.size(); ++i) {
+        threads.emplace_back([&, i] {
+            ready.arrive_and_wait();  // all threads exist before any step acts
+            results[i] = RunStep(step.steps[i], depth + 1) ? 1 : 0;
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
+}
+
+bool StepRunner::Check(const Step& step) {
+    const Snapshot snapshot = TakeSnapshot(evidence_, host_);
+    const std::string where = fmt::format("step \"{}\" ({})", step.name, step.path);
+    bool all = true;
+    std::vector<ExpectationResult> results;
+    for (const Expectation& expectation : step.expectations) {
+        results.push_back(Evaluate(expectation, snapshot, where));
+        all = all && results.back().met;
+    }
+    tsa::MutexLock lock(mutex_);
+    checks_.insert(checks_.end(), results.begin(), results.end());
+    return all;
+}
+
+bool StepRunner::Satisfied(const Condition& condition, const Marks& marks,
+                           std::int64_t& found) const {
+    found = 0;
+    if (condition.log) {
+        const std::vector<LogLine> lines = evidence_.Lines();
+        for (std::size_t i = condition.onlyNew ? marks.lines : 0; i < lines.size(); ++i) {
+            found += Matches(*condition.log, lines[i]) ? 1 : 0;
+        }
+    } else if (condition.call) {
+        for (const CallRecord& call : evidence_.Calls()) {
+            found += (!condition.onlyNew || call.sequence > marks.calls) &&
+                             Matches(*condition.call, call)
+                         ? 1
+                         : 0;
+        }
+    } else {
+        for (const orvsim::Publication& publication : orvsim::Publications()) {
+            found += (!condition.onlyNew || publication.sequence > marks.publications) &&
+                             Matches(*condition.publication, publication)
+                         ? 1
+                         : 0;
+        }
+    }
+    return found >= condition.count;
+}
+
+bool StepRunner::Wait(const Condition& condition, const Marks& marks, std::int64_t timeoutMs,
+                      StepOutcome& outcome) const {
+    std::int64_t found = 0;
+    const bool met = evidence_.WaitUntil([&] { return Satisfied(condition, marks, found); },
+                                         milliseconds(timeoutMs));
+    if (!met) {
+        outcome.detail = fmt::format("no {} within {} ms (found {})", DescribeCondition(condition),
+                                     timeoutMs, found);
+        if (condition.log) {
+            outcome.context = NearestLines(evidence_.Lines(), condition.log->text);
+        }
+    }
+    return met;
+}
+
+StepRunner::Marks StepRunner::MarkNow() const {
+    const std::vector<orvsim::Publication> publications = orvsim::Publications();
+    return Marks{evidence_.LineCount(), evidence_.LastCallSequence(),
+                 publications.empty() ? 0 : publications.back().sequence};
+}
+
+std::int64_t StepRunner::TimeoutOf(const Step& step) const {
+    return step.timeoutMs.value_or(defaultTimeoutMs_);
+}
+
+milliseconds StepRunner::Budget(const Step& step) const {
+    const double scale = winsim::clock::Scale();
+    const auto machineTime = static_cast<double>(step.delayMs + step.durationMs);
+    milliseconds budget = milliseconds(TimeoutOf(step)) +
+                          milliseconds(static_cast<std::int64_t>(machineTime / scale)) +
+                          kWatchdogSlack;
+    for (const Step& inner : step.steps) {
+        budget = std::max(budget, Budget(inner));
+    }
+    return budget;
+}
+
+std::size_t StepRunner::BeginOutcome(const Step& step, int depth) {
+    StepOutcome outcome;
+    outcome.name = step.name;
+    outcome.path = step.path;
+    outcome.depth = depth;
+    outcome.threadId = ThisThread();
+    outcome.began = winsim::clock::MonotonicNow();
+    if (step.kind == StepKind::kStart || step.kind == StepKind::kStop) {
+        (step.kind == StepKind::kStart ? lastStart_ : lastStop_).store(++actions_);
+    }
+    tsa::MutexLock lock(mutex_);
+    outcomes_.push_back(std::move(outcome));
+    return outcomes_.size() - 1;
+}
+
+void StepRunner::EndOutcome(std::size_t index, const StepOutcome& outcome) {
+    const milliseconds now = winsim::clock::MonotonicNow();
+    tsa::MutexLock lock(mutex_);
+    StepOutcome& slot = outcomes_[index];
+    slot.finished = true;
+    slot.ok = outcome.ok;
+    slot.detail = outcome.detail;
+    slot.context = outcome.context;
+    slot.ended = now;
+}
+
+std::vector<StepOutcome> StepRunner::Outcomes() const {
+    tsa::MutexLock lock(mutex_);
+    return outcomes_;
+}
+
+std::vector<ExpectationResult> StepRunner::CheckResults() const {
+    tsa::MutexLock lock(mutex_);
+    return checks_;
+}
+
+std::optional<std::string> StepRunner::Error() const {
+    tsa::MutexLock lock(mutex_);
+    return error_;
+}
+
+std::optional<std::chrono::steady_clock::time_point> StepRunner::CurrentDeadline() const {
+    tsa::MutexLock lock(mutex_);
+    return deadline_;
+}
+
+std::string StepRunner::CurrentStep() const {
+    tsa::MutexLock lock(mutex_);
+    return current_;
+}
+
+}  // namespace orvhost
