@@ -11,7 +11,7 @@ uintptr_t NextHandleValue();
 
 template <typename H>
 H ToHandle(uintptr_t value) {
-    return reinterpret_cast<H>(value);
+    return reinterpret_cast<H>(value);  // NOLINT(performance-no-int-to-ptr): handles are numbers
 }
 
 template <typename H>

@@ -4,13 +4,15 @@
 
 #include "winapi/posix/types.h"
 
-#define HKEY_CLASSES_ROOT \
-    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000u))))
-#define HKEY_CURRENT_USER \
-    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
-#define HKEY_LOCAL_MACHINE \
-    (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000002u))))
-#define HKEY_USERS (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000003u))))
+// The predefined keys are sign-extended 32-bit values, as in the Windows headers.
+inline HKEY winsim_predefined_hkey(uint32_t value) {
+    return reinterpret_cast<HKEY>(  // NOLINT(performance-no-int-to-ptr)
+        static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(value))));
+}
+#define HKEY_CLASSES_ROOT (winsim_predefined_hkey(0x80000000u))
+#define HKEY_CURRENT_USER (winsim_predefined_hkey(0x80000001u))
+#define HKEY_LOCAL_MACHINE (winsim_predefined_hkey(0x80000002u))
+#define HKEY_USERS (winsim_predefined_hkey(0x80000003u))
 
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 inline constexpr REGSAM KEY_SET_VALUE = 0x0002;

@@ -13,9 +13,11 @@ void Fill(LPSYSTEM_INFO info) {
     *info = SYSTEM_INFO{};
     info->wProcessorArchitecture = architecture;
     info->dwPageSize = 4096;
-    info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x10000));
+    // The user address range of 64-bit Windows.
+    info->lpMinimumApplicationAddress =
+        reinterpret_cast<LPVOID>(uintptr_t{0x10000});  // NOLINT(performance-no-int-to-ptr)
     info->lpMaximumApplicationAddress =
-        reinterpret_cast<LPVOID>(static_cast<uintptr_t>(0x7FFFFFFEFFFFull));
+        reinterpret_cast<LPVOID>(uintptr_t{0x7FFFFFFEFFFF});  // NOLINT(performance-no-int-to-ptr)
     const unsigned cpus = std::max(1u, std::thread::hardware_concurrency());
     info->dwNumberOfProcessors = cpus;
     info->dwActiveProcessorMask = cpus >= 64 ? ~DWORD_PTR{0} : (DWORD_PTR{1} << cpus) - 1;

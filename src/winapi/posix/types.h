@@ -79,7 +79,7 @@ using REGSAM = ACCESS_MASK;
     struct name##_handle_tag { \
         int unused;            \
     };                         \
-    using name = name##_handle_tag*
+    using name = name##_handle_tag* /* NOLINT(bugprone-macro-parentheses) */
 
 DECLARE_HANDLE(HKEY);
 using PHKEY = HKEY*;
@@ -88,7 +88,11 @@ using LPSC_HANDLE = SC_HANDLE*;
 DECLARE_HANDLE(SERVICE_STATUS_HANDLE);
 
 // The special handle value that Windows returns from file-like calls on failure.
-#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+inline HANDLE winsim_invalid_handle_value() {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+#define INVALID_HANDLE_VALUE (winsim_invalid_handle_value())
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpedantic"
