@@ -1,6 +1,8 @@
 #pragma once
-// The few machine arrangements the Win32 tests need. Everything else in these tests goes
-// through Win32 names only, so porting them to Windows means re-doing this file.
+// Machine arrangements shared by the Win32 tests. The tests act and assert through Win32
+// names; winsim:: calls in them only arrange the machine (other processes' objects and
+// registry writes, published events, injected failures) or read what no Win32 call shows
+// (the list of status reports).
 
 #include <chrono>
 #include <string>
