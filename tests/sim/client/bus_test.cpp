@@ -18,6 +18,7 @@ namespace {
 
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
 using Received = std::vector<std::pair<int, int>>;  // (topic, event state)
 
 // A subscriber that keeps what it receives.
@@ -252,6 +253,22 @@ TEST_F(BusTest, DisabledNotifyingRefusesPublications) {
     ASSERT_EQ(record.size(), 2u);
     EXPECT_FALSE(record[0].accepted);
     EXPECT_TRUE(record[1].accepted);
+}
+
+TEST_F(BusTest, TheBusesOwnCopiesStayOutOfTheTrace) {
+    Bus().Subscribe([](ORVNotificationData&) {}, false);
+    Bus().Subscribe([](ORVNotificationData& notification) { notification.getTopicId(); }, false);
+    Publish(13, 0);
+    ExpectIdle();
+
+    std::vector<std::string> calls;
+    for (const auto& entry : orvsim::TraceOf("ORVNotificationData")) {
+        calls.push_back(entry.operation);
+    }
+    // The publisher's record and the one call a handler made (on the bus's thread, so in no
+    // fixed order with the publisher's destructor); nothing of the bus's copies.
+    EXPECT_THAT(calls,
+                UnorderedElementsAre("ORVNotificationData", "~ORVNotificationData", "getTopicId"));
 }
 
 TEST_F(BusTest, CleanupFromAHandlerIsRefusedInsteadOfDeadlocking) {

@@ -11,7 +11,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,10 +27,16 @@ struct ORVPublisherSubscriber::State {
         bool extensionOnly = false;
     };
 
+    // Destroys the bus's own copies without tracing: they are not the client's records.
+    struct QuietDelete {
+        void operator()(ORVNotificationData* copy) const;
+    };
+    using Copy = std::unique_ptr<ORVNotificationData, QuietDelete>;
+
     // One accepted notification: the bus's copy and who was subscribed when it was accepted.
     struct Pending {
         std::uint64_t sequence = 0;
-        std::optional<ORVNotificationData> notification;
+        Copy notification;
         bool extension = false;
         std::wstring senderId;
         std::vector<std::shared_ptr<const Subscriber>> targets;

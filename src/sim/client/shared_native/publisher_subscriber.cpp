@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -26,8 +25,8 @@ constexpr std::size_t kRecordCapacity = 10000;
 }  // namespace
 
 ORVPublisherSubscriber* ORVPublisherSubscriber::GetInstance() {
-    // Traced before the bus exists, so that the trace outlives the bus at exit.
     orvsim::TraceCall(kComponent, "GetInstance");
+    // Destroyed at exit, which joins the delivery thread before the process ends.
     static ORVPublisherSubscriber bus;
     return &bus;
 }
@@ -127,7 +126,7 @@ void ORVPublisherSubscriber::State::Queue(ORVNotificationData& notification,
     if (publication.accepted) {
         Pending pending;
         pending.sequence = publication.sequence;
-        pending.notification.emplace(notification);
+        pending.notification.reset(new ORVNotificationData(notification));
         pending.extension = publication.extension;
         pending.senderId = publication.senderId;
         pending.targets = subscribers_;
@@ -186,9 +185,12 @@ void ORVPublisherSubscriber::State::Shutdown(bool deliverQueued) {
 }
 
 void ORVPublisherSubscriber::State::DropQueued() {
-    // The bus's copies are its own business, not calls to trace.
-    orvsim::TraceSilence quiet;
     queue_.clear();
+}
+
+void ORVPublisherSubscriber::State::QuietDelete::operator()(ORVNotificationData* copy) const {
+    orvsim::TraceSilence quiet;
+    delete copy;
 }
 
 void ORVPublisherSubscriber::State::DeliveryLoop() {
@@ -215,10 +217,7 @@ void ORVPublisherSubscriber::State::DeliveryLoop() {
             CountDelivery(pending.sequence);
             changed_.NotifyAll();
         }
-        {
-            orvsim::TraceSilence quiet;
-            pending.notification.reset();
-        }
+        pending.notification.reset();
         delivering_ = false;
         changed_.NotifyAll();
     }
@@ -241,7 +240,7 @@ bool ORVPublisherSubscriber::State::WantsDelivery(const Subscriber& subscriber,
 void ORVPublisherSubscriber::State::CallHandler(const Subscriber& subscriber,
                                                 const ORVNotificationData& notification) {
     // Each subscriber gets its own copy: what one handler changes, the next does not see.
-    std::optional<ORVNotificationData> copy(std::in_place, notification);
+    const Copy copy(new ORVNotificationData(notification));
     try {
         subscriber.handler(*copy);
     } catch (const std::exception& error) {
@@ -249,8 +248,6 @@ void ORVPublisherSubscriber::State::CallHandler(const Subscriber& subscriber,
     } catch (...) {
         orvsim::TraceCall(kComponent, "HandlerFailed", subscriber.id, "unknown exception");
     }
-    orvsim::TraceSilence quiet;
-    copy.reset();
 }
 
 void ORVPublisherSubscriber::State::CountDelivery(std::uint64_t sequence) {
