@@ -72,8 +72,9 @@ void NTAPI ControlWorkCallback(PTP_CALLBACK_INSTANCE /*instance*/, PVOID context
 void OnStart(SERVICE_STATUS_HANDLE statusHandle) {
     SetUpThreadPool();
     ORV::utility::InitLog(ORV::g_log, L"OrvService.log", kLogLevelDebug);
-    if (ServiceSlot::Use service =
-            g_service.Install(std::make_unique<OrvClientService>(statusHandle))) {
+    // A repeated start creates no second object: the one there keeps running.
+    if (ServiceSlot::Use service = g_service.Install(
+            [statusHandle] { return std::make_unique<OrvClientService>(statusHandle); })) {
         service->OnStart(0, nullptr);
     }
 }
@@ -84,8 +85,8 @@ DWORD OnServiceControlHandle(DWORD control, DWORD eventType, LPVOID eventData, L
     tsa::MutexLock lock(g_poolMutex);
     PTP_WORK work = CreateThreadpoolWork(&ControlWorkCallback, item.get(), &g_callbackEnviron);
     if (work == nullptr) {
-        ORV::g_log.e(L"%s: control %lu dropped: no work object (error %lu)", kControlScope,
-                     control, GetLastError());
+        ORV::g_log.e(L"%s: control %lu dropped: no work object (error %lu)", kControlScope, control,
+                     GetLastError());
         return NO_ERROR;
     }
     item.release();  // the work callback owns it now
@@ -99,14 +100,11 @@ void OnStop() {
     if (!service) {
         return;
     }
-    g_stopFuture =
-        std::async(std::launch::async,
-                   [pinned = std::move(service)]() mutable {
+    g_stopFuture = std::async(std::launch::async, [pinned = std::move(service)]() mutable {
                        // Unpinned when the stop returns, not when the future goes.
                        const ServiceSlot::Use stopping = std::move(pinned);
                        stopping->OnStop();
-                   })
-            .share();
+                   }).share();
     Sleep(kStopGraceMs);
     g_stopFuture.get();
     ORV::g_log.d(L"%s Wait timeout completed", L"OnStop");

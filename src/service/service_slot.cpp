@@ -9,12 +9,13 @@ ServiceSlot::Use ServiceSlot::Acquire() {
     return Use(this, service_.get());
 }
 
-ServiceSlot::Use ServiceSlot::Install(std::unique_ptr<OrvClientService> service) {
+ServiceSlot::Use ServiceSlot::Install(
+    const std::function<std::unique_ptr<OrvClientService>()>& make) {
     tsa::MutexLock lock(mutex_);
     if (service_) {
         return {};
     }
-    service_ = std::move(service);
+    service_ = make();
     ++uses_;
     return Use(this, service_.get());
 }

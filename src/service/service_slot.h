@@ -6,6 +6,7 @@
 // get an empty Use) and returns the object only after every Use taken before has ended.
 // Whoever calls Retire must not hold a Use itself.
 
+#include <functional>
 #include <memory>
 
 #include "service/orv_client_service.h"
@@ -41,9 +42,9 @@ class ServiceSlot {
     // Pins the current object; empty when there is none.
     Use Acquire() EXCLUDES(mutex_);
 
-    // Stores `service` when the slot is empty and returns a Use of the stored object;
-    // otherwise leaves the slot alone and returns an empty Use.
-    Use Install(std::unique_ptr<OrvClientService> service) EXCLUDES(mutex_);
+    // When the slot is empty, stores the object `make` creates and returns a Use of it;
+    // otherwise creates nothing and returns an empty Use. `make` runs under the slot's lock.
+    Use Install(const std::function<std::unique_ptr<OrvClientService>()>& make) EXCLUDES(mutex_);
 
     // Empties the slot and hands back the object once no Use of it remains.
     std::unique_ptr<OrvClientService> Retire() EXCLUDES(mutex_);
