@@ -35,9 +35,9 @@ class ORV_EXPORT CoreUtility {
     // Constructors set the virtual table only; assignments do nothing and return *this.
     CoreUtility();
     CoreUtility(const CoreUtility& other);
-    CoreUtility(CoreUtility&& other);
+    CoreUtility(CoreUtility&& other) noexcept;
     CoreUtility& operator=(const CoreUtility& other);
-    CoreUtility& operator=(CoreUtility&& other);
+    CoreUtility& operator=(CoreUtility&& other) noexcept;
 
     virtual std::wstring GetDeviceID() { return GetDeviceIDImpl(); }
     virtual std::wstring GetLogicalDeviceID() { return GetLogicalDeviceIDImpl(); }

@@ -11,7 +11,7 @@ Tests::Tests() = default;
 
 Tests::Tests(const Tests& other) = default;
 
-Tests::Tests(Tests&& other)
+Tests::Tests(Tests&& other) noexcept
     : hardware(TakeString(other.hardware)),
       software(TakeString(other.software)),
       network(TakeString(other.network)),
@@ -19,7 +19,7 @@ Tests::Tests(Tests&& other)
 
 Tests& Tests::operator=(const Tests& other) = default;
 
-Tests& Tests::operator=(Tests&& other) {
+Tests& Tests::operator=(Tests&& other) noexcept {
     if (this != &other) {
         MoveString(hardware, other.hardware);
         MoveString(software, other.software);

@@ -12,10 +12,10 @@ namespace orv::diagnostics {
 struct Tests {
     ORV_EXPORT Tests();  // four empty strings
     ORV_EXPORT Tests(const Tests& other);
-    ORV_EXPORT Tests(Tests&& other);  // leaves other's strings empty
+    ORV_EXPORT Tests(Tests&& other) noexcept;  // leaves other's strings empty
     ORV_EXPORT Tests& operator=(const Tests& other);
-    ORV_EXPORT Tests& operator=(Tests&& other);  // leaves other's strings empty
-    ORV_EXPORT ~Tests();                         // releases the strings from the last to the first
+    ORV_EXPORT Tests& operator=(Tests&& other) noexcept;  // leaves other's strings empty
+    ORV_EXPORT ~Tests();  // releases the strings from the last to the first
 
     std::wstring hardware;
     std::wstring software;

@@ -7,7 +7,8 @@ using orv_shared_detail::TakeString;
 
 ORVNotificationData::ORVNotificationData(const ORVNotificationData& other) = default;
 
-ORVNotificationData::ORVNotificationData(ORVNotificationData&& other)
+ORVNotificationData::ORVNotificationData(  // NOLINT(performance-noexcept-move-constructor)
+    ORVNotificationData&& other)
     : payload_(TakeString(other.payload_)),
       topic_id_(other.topic_id_),
       event_state_(other.event_state_),
@@ -46,7 +47,7 @@ ORVNotificationData& ORVNotificationData::operator=(const ORVNotificationData& o
     return *this;
 }
 
-ORVNotificationData& ORVNotificationData::operator=(ORVNotificationData&& other) {
+ORVNotificationData& ORVNotificationData::operator=(ORVNotificationData&& other) noexcept {
     if (this == &other) {
         return *this;
     }
@@ -83,7 +84,8 @@ NotificationProvider ORVNotificationData::setNotificationProvider(NotificationPr
 
 ORVTag::ORVTag(const ORVTag& other) = default;
 
-ORVTag::ORVTag(ORVTag&& other) : name(TakeString(other.name)), value(TakeString(other.value)) {}
+ORVTag::ORVTag(ORVTag&& other) noexcept
+    : name(TakeString(other.name)), value(TakeString(other.value)) {}
 
 ORVTag& ORVTag::operator=(const ORVTag& other) {
     if (this != &other) {
@@ -93,7 +95,7 @@ ORVTag& ORVTag::operator=(const ORVTag& other) {
     return *this;
 }
 
-ORVTag& ORVTag::operator=(ORVTag&& other) {
+ORVTag& ORVTag::operator=(ORVTag&& other) noexcept {
     if (this != &other) {
         MoveString(name, other.name);
         MoveString(value, other.value);

@@ -63,10 +63,12 @@ class ORVNotificationData {
 
     ORV_EXPORT ORVNotificationData(const ORVNotificationData& other);
     // Leaves other's strings empty and other's map empty but usable; integers and the
-    // provider are copied, so other keeps them.
-    ORV_EXPORT ORVNotificationData(ORVNotificationData&& other);
+    // provider are copied, so other keeps them. May throw: a map implementation may allocate
+    // the fresh empty map that other is left with.
+    ORV_EXPORT ORVNotificationData(  // NOLINT(performance-noexcept-move-constructor)
+        ORVNotificationData&& other);
     ORV_EXPORT ORVNotificationData& operator=(const ORVNotificationData& other);
-    ORV_EXPORT ORVNotificationData& operator=(ORVNotificationData&& other);
+    ORV_EXPORT ORVNotificationData& operator=(ORVNotificationData&& other) noexcept;
 
     // Shared-native library.
     int getTopicId() const;
@@ -117,9 +119,9 @@ class ORVTag {
         : name(std::move(tagName)), value(std::move(tagValue)) {}
 
     ORV_EXPORT ORVTag(const ORVTag& other);
-    ORV_EXPORT ORVTag(ORVTag&& other);  // leaves other's two strings empty
+    ORV_EXPORT ORVTag(ORVTag&& other) noexcept;  // leaves other's two strings empty
     ORV_EXPORT ORVTag& operator=(const ORVTag& other);
-    ORV_EXPORT ORVTag& operator=(ORVTag&& other);
+    ORV_EXPORT ORVTag& operator=(ORVTag&& other) noexcept;
     ORV_EXPORT ~ORVTag();  // releases value, then name
 
     std::wstring name;

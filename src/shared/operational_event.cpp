@@ -19,7 +19,7 @@ OperationalEvent::OperationalEvent()
 
 OperationalEvent::OperationalEvent(const OperationalEvent& other) = default;
 
-OperationalEvent::OperationalEvent(OperationalEvent&& other)
+OperationalEvent::OperationalEvent(OperationalEvent&& other) noexcept
     : schemaVersion(TakeString(other.schemaVersion)),
       eventType(other.eventType),
       eventId(TakeString(other.eventId)),
@@ -47,7 +47,7 @@ OperationalEvent& OperationalEvent::operator=(const OperationalEvent& other) {
     return *this;
 }
 
-OperationalEvent& OperationalEvent::operator=(OperationalEvent&& other) {
+OperationalEvent& OperationalEvent::operator=(OperationalEvent&& other) noexcept {
     // Moving an event onto itself keeps it; otherwise the emptied source would empty it too.
     if (this == &other) {
         return *this;

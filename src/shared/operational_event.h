@@ -16,11 +16,11 @@ struct OperationalEvent {
     ORV_EXPORT OperationalEvent();  // the defaults below, field by field
     ORV_EXPORT OperationalEvent(const OperationalEvent& other);
     // Leaves other's strings empty; integers are copied; the JSON value is moved.
-    ORV_EXPORT OperationalEvent(OperationalEvent&& other);
+    ORV_EXPORT OperationalEvent(OperationalEvent&& other) noexcept;
     // Copies the strings unless other is *this; integers always; JSON value copy-assigned.
     ORV_EXPORT OperationalEvent& operator=(const OperationalEvent& other);
     // Leaves other's strings empty; integers are copied; the JSON value is move-assigned.
-    ORV_EXPORT OperationalEvent& operator=(OperationalEvent&& other);
+    ORV_EXPORT OperationalEvent& operator=(OperationalEvent&& other) noexcept;
     // Destroys the JSON value first, then the strings from the last to the first.
     ORV_EXPORT ~OperationalEvent();
 

@@ -20,9 +20,9 @@ class ORV_EXPORT PersonaUtility {
     // Constructors set the virtual table only; assignments do nothing and return *this.
     PersonaUtility();
     PersonaUtility(const PersonaUtility& other);
-    PersonaUtility(PersonaUtility&& other);
+    PersonaUtility(PersonaUtility&& other) noexcept;
     PersonaUtility& operator=(const PersonaUtility& other);
-    PersonaUtility& operator=(PersonaUtility&& other);
+    PersonaUtility& operator=(PersonaUtility&& other) noexcept;
 
     virtual bool IsBusinessProfessional() { return IsBusinessProfessionalImpl(); }
     virtual bool IsGamer() { return IsGamerImpl(); }

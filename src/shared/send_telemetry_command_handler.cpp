@@ -9,7 +9,8 @@ const std::chrono::duration<int, std::ratio<60, 1>> SendTelemetryCommandHandler:
 SendTelemetryCommandHandler::SendTelemetryCommandHandler(const SendTelemetryCommandHandler& other) =
     default;
 
-SendTelemetryCommandHandler::SendTelemetryCommandHandler(SendTelemetryCommandHandler&& other)
+SendTelemetryCommandHandler::SendTelemetryCommandHandler(
+    SendTelemetryCommandHandler&& other) noexcept
     : recollect_handler_(std::move(other.recollect_handler_)),
       duplicate_handler_(std::move(other.duplicate_handler_)),
       last_command_time_ms_(other.last_command_time_ms_) {

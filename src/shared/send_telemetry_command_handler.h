@@ -24,7 +24,7 @@ class SendTelemetryCommandHandler {
     SendTelemetryCommandHandler() = default;
     ORV_EXPORT SendTelemetryCommandHandler(const SendTelemetryCommandHandler& other);
     // Leaves other's callbacks empty; the last-command time is copied.
-    ORV_EXPORT SendTelemetryCommandHandler(SendTelemetryCommandHandler&& other);
+    ORV_EXPORT SendTelemetryCommandHandler(SendTelemetryCommandHandler&& other) noexcept;
     // Destroys the duplicate callback, then the recollect callback.
     ORV_EXPORT ~SendTelemetryCommandHandler();
     SendTelemetryCommandHandler& operator=(const SendTelemetryCommandHandler&) = delete;

@@ -6,7 +6,7 @@ namespace orv {
 Persona& Persona::operator=(const Persona& /*other*/) {
     return *this;
 }
-Persona& Persona::operator=(Persona&& /*other*/) {
+Persona& Persona::operator=(Persona&& /*other*/) noexcept {
     return *this;
 }
 }  // namespace orv
@@ -14,7 +14,7 @@ Persona& Persona::operator=(Persona&& /*other*/) {
 CriticalEventLogger& CriticalEventLogger::operator=(const CriticalEventLogger& /*other*/) {
     return *this;
 }
-CriticalEventLogger& CriticalEventLogger::operator=(CriticalEventLogger&& /*other*/) {
+CriticalEventLogger& CriticalEventLogger::operator=(CriticalEventLogger&& /*other*/) noexcept {
     return *this;
 }
 
@@ -22,7 +22,7 @@ namespace ORV::DataSync {
 CustomDataFilter& CustomDataFilter::operator=(const CustomDataFilter& /*other*/) {
     return *this;
 }
-CustomDataFilter& CustomDataFilter::operator=(CustomDataFilter&& /*other*/) {
+CustomDataFilter& CustomDataFilter::operator=(CustomDataFilter&& /*other*/) noexcept {
     return *this;
 }
 }  // namespace ORV::DataSync
@@ -30,7 +30,7 @@ CustomDataFilter& CustomDataFilter::operator=(CustomDataFilter&& /*other*/) {
 GpuTagGenerator& GpuTagGenerator::operator=(const GpuTagGenerator& /*other*/) {
     return *this;
 }
-GpuTagGenerator& GpuTagGenerator::operator=(GpuTagGenerator&& /*other*/) {
+GpuTagGenerator& GpuTagGenerator::operator=(GpuTagGenerator&& /*other*/) noexcept {
     return *this;
 }
 
@@ -39,6 +39,6 @@ NotificationAlertUtility& NotificationAlertUtility::operator=(
     return *this;
 }
 NotificationAlertUtility& NotificationAlertUtility::operator=(
-    NotificationAlertUtility&& /*other*/) {
+    NotificationAlertUtility&& /*other*/) noexcept {
     return *this;
 }

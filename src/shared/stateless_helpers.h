@@ -18,7 +18,7 @@ class Persona {
     Persona(Persona&&) = default;
     ~Persona() = default;
     ORV_EXPORT Persona& operator=(const Persona& other);
-    ORV_EXPORT Persona& operator=(Persona&& other);
+    ORV_EXPORT Persona& operator=(Persona&& other) noexcept;
 };
 
 }  // namespace orv
@@ -38,7 +38,7 @@ class CriticalEventLogger {
     CriticalEventLogger(CriticalEventLogger&&) = default;
     ~CriticalEventLogger() = default;
     ORV_EXPORT CriticalEventLogger& operator=(const CriticalEventLogger& other);
-    ORV_EXPORT CriticalEventLogger& operator=(CriticalEventLogger&& other);
+    ORV_EXPORT CriticalEventLogger& operator=(CriticalEventLogger&& other) noexcept;
 };
 
 namespace ORV::DataSync {
@@ -51,7 +51,7 @@ class CustomDataFilter {
     CustomDataFilter(CustomDataFilter&&) = default;
     ~CustomDataFilter() = default;
     ORV_EXPORT CustomDataFilter& operator=(const CustomDataFilter& other);
-    ORV_EXPORT CustomDataFilter& operator=(CustomDataFilter&& other);
+    ORV_EXPORT CustomDataFilter& operator=(CustomDataFilter&& other) noexcept;
 };
 
 }  // namespace ORV::DataSync
@@ -64,7 +64,7 @@ class GpuTagGenerator {
     GpuTagGenerator(GpuTagGenerator&&) = default;
     ~GpuTagGenerator() = default;
     ORV_EXPORT GpuTagGenerator& operator=(const GpuTagGenerator& other);
-    ORV_EXPORT GpuTagGenerator& operator=(GpuTagGenerator&& other);
+    ORV_EXPORT GpuTagGenerator& operator=(GpuTagGenerator&& other) noexcept;
 };
 
 // Shows the client's alerts to the user (notification library).
@@ -75,5 +75,5 @@ class NotificationAlertUtility {
     NotificationAlertUtility(NotificationAlertUtility&&) = default;
     ~NotificationAlertUtility() = default;
     ORV_EXPORT NotificationAlertUtility& operator=(const NotificationAlertUtility& other);
-    ORV_EXPORT NotificationAlertUtility& operator=(NotificationAlertUtility&& other);
+    ORV_EXPORT NotificationAlertUtility& operator=(NotificationAlertUtility&& other) noexcept;
 };

@@ -16,6 +16,8 @@
 #include "shared/agent_initializer.h"
 #include "shared/orv_helper_factory.h"
 
+// These tests look at moved-from objects on purpose.
+// NOLINTBEGIN(bugprone-use-after-move)
 namespace {
 
 // Agents that run a check when destroyed, to look at the factory at that moment.
@@ -47,7 +49,7 @@ TEST_F(FactoriesTest, AgentFactoryCopySharesEachAgentOnce) {
     orv::ORVHelperFactory emptyHelpers;
     EXPECT_EQ(orv::ORVHelperFactory(emptyHelpers).GetMachineInformationAgent(), nullptr);
     orv::AgentFactory empty;
-    orv::AgentFactory emptyCopy(empty);
+    orv::AgentFactory emptyCopy(empty);  // NOLINT(performance-unnecessary-copy-initialization)
     EXPECT_EQ(emptyCopy.GetConfigPolicyAgent(), nullptr);
     EXPECT_EQ(emptyCopy.GetEventManager(), nullptr);
 
@@ -57,7 +59,7 @@ TEST_F(FactoriesTest, AgentFactoryCopySharesEachAgentOnce) {
     factory.SetConfigPolicyAgent(config);
     factory.SetMDMAgent(mdm);
     {
-        orv::AgentFactory copy(factory);
+        orv::AgentFactory copy(factory);  // NOLINT(performance-unnecessary-copy-initialization)
         EXPECT_EQ(copy.GetMDMAgent(), mdm);
         EXPECT_EQ(config.use_count(), 3);
     }
@@ -128,3 +130,4 @@ TEST_F(FactoriesTest, AgentInitializerListNeverOwnsItsAgents) {
 }
 
 }  // namespace
+// NOLINTEND(bugprone-use-after-move)

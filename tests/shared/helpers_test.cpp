@@ -22,6 +22,8 @@ namespace ORV {
 struct SendTelemetryCommandParams {};  // the command's record; its fields do not matter here
 }  // namespace ORV
 
+// These tests look at moved-from objects on purpose.
+// NOLINTBEGIN(bugprone-use-after-move)
 namespace {
 
 using Peer = SharedTypesTestPeer;
@@ -161,3 +163,4 @@ TEST_F(HelpersTest, NamedPipeServerCopiesCloneItsCallables) {
 }
 
 }  // namespace
+// NOLINTEND(bugprone-use-after-move)

@@ -9,6 +9,8 @@
 
 #include "shared/notification_data.h"
 
+// These tests look at moved-from objects on purpose.
+// NOLINTBEGIN(bugprone-use-after-move)
 namespace {
 
 using Texts = std::vector<std::wstring>;
@@ -125,3 +127,4 @@ TEST_F(NotificationDataTest, TagMovesEmptyTheSourceAndSelfAssignmentKeepsTheTag)
 }
 
 }  // namespace
+// NOLINTEND(bugprone-use-after-move)

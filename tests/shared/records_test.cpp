@@ -14,6 +14,8 @@
 #include "shared/region_information.h"
 #include "test_peer.h"
 
+// These tests look at moved-from objects on purpose.
+// NOLINTBEGIN(bugprone-use-after-move)
 namespace {
 
 using Peer = SharedTypesTestPeer;
@@ -154,3 +156,4 @@ TEST_F(RecordsTest, DiagnosticsTestNamesMoveOutCompletely) {
 }
 
 }  // namespace
+// NOLINTEND(bugprone-use-after-move)
