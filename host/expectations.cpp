@@ -68,7 +68,7 @@ void Judge(const Expectation& e, const std::optional<Matcher>& one,
         const auto found = std::count_if(records.begin(), records.end(),
                                          [&](const Record& r) { return Matches(*one, r); });
         result.met = InRange(e.count, found);
-        result.actual = fmt::format("found {} time{}", found, found == 1 ? "" : "s");
+        result.actual = fmt::format("{} time{}", found, found == 1 ? "" : "s");
         return;
     }
     if (e.exactly) {
@@ -85,7 +85,7 @@ void Judge(const Expectation& e, const std::optional<Matcher>& one,
     }
     if (!result.met) {
         const std::string all = ListText(records, [](const Record& r) { return Describe(r); });
-        result.actual += (result.actual.empty() ? "" : "; ") + std::string("recorded: ") + all;
+        result.actual += (result.actual.empty() ? "" : ", in: ") + all;
     }
 }
 
@@ -281,7 +281,12 @@ ExpectationResult Evaluate(const Expectation& e, const Snapshot& snapshot,
 }
 
 std::string DescribeExpectation(const Expectation& e) {
+    // Long lists are named by their ends; the file holds the rest.
     const auto list = [](const auto& items) {
+        if (items.size() > 3) {
+            return fmt::format("{} items, {} ... {}", items.size(), Describe(items.front()),
+                               Describe(items.back()));
+        }
         std::vector<std::string> texts;
         for (const auto& item : items) {
             texts.push_back(Describe(item));

@@ -126,7 +126,9 @@ std::string Describe(const StatusMatcher& matcher) {
 
 std::string Describe(const CountRange& count) {
     if (count.max && *count.max == count.min) {
-        return count.min == 0 ? "absent" : fmt::format("exactly {} times", count.min);
+        return count.min == 0   ? "absent"
+               : count.min == 1 ? "exactly once"
+                                : fmt::format("exactly {} times", count.min);
     }
     if (!count.max) {
         return count.min <= 1 ? "present" : fmt::format("at least {} times", count.min);

@@ -17,8 +17,9 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Room on top of a step's own time-out before the watchdog gives up on it.
-constexpr milliseconds kWatchdogSlack{15000};
+// Room on top of a step's own time-out before the watchdog gives up on it: as much again as
+// the time-out, up to this.
+constexpr milliseconds kMaxWatchdogSlack{15000};
 
 std::uint32_t ThisThread() {
     return static_cast<std::uint32_t>(GetCurrentThreadId());
@@ -202,9 +203,9 @@ std::int64_t StepRunner::TimeoutOf(const Step& step) const {
 milliseconds StepRunner::Budget(const Step& step) const {
     const double scale = winsim::clock::Scale();
     const auto machineTime = static_cast<double>(step.delayMs + step.durationMs);
-    milliseconds budget = milliseconds(TimeoutOf(step)) +
-                          milliseconds(static_cast<std::int64_t>(machineTime / scale)) +
-                          kWatchdogSlack;
+    const milliseconds timeout(TimeoutOf(step));
+    milliseconds budget = timeout + milliseconds(static_cast<std::int64_t>(machineTime / scale)) +
+                          std::min(timeout, kMaxWatchdogSlack);
     for (const Step& inner : step.steps) {
         budget = std::max(budget, Budget(inner));
     }

@@ -1,0 +1,105 @@
+// docs/scenarios.md must match the program: every JSON example in it loads, and every step
+// kind it documents is one the program knows.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/scenario_parser.h"
+
+namespace orvhost {
+namespace {
+
+using ::testing::IsEmpty;
+
+struct Example {
+    std::string tag;  // what the block holds: scenario, machine, client, step, expectation
+    std::string text;
+    int line = 0;
+};
+
+class DocumentationTest : public ::testing::Test {
+  protected:
+    static std::string Document() {
+        std::ifstream in(ORV_SOURCE_DIR "/docs/scenarios.md");
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    static std::vector<Example> Examples(const std::string& document) {
+        std::vector<Example> examples;
+        std::istringstream lines(document);
+        std::string line;
+        std::optional<Example> open;
+        int number = 0;
+        while (std::getline(lines, line)) {
+            ++number;
+            if (open && line == "```") {
+                examples.push_back(*open);
+                open.reset();
+            } else if (open) {
+                open->text += line + "\n";
+            } else if (line.starts_with("```json ")) {
+                open = Example{line.substr(8), "", number};
+            }
+        }
+        return examples;
+    }
+
+    // The example inside the smallest scenario that can hold it.
+    static std::string AsScenario(const Example& example) {
+        const std::string start = R"({"do": "start"})";
+        if (example.tag == "scenario") {
+            return example.text;
+        }
+        if (example.tag == "machine" || example.tag == "client") {
+            return "{\"" + example.tag + "\": " + example.text + ", \"timeline\": [" + start + "]}";
+        }
+        if (example.tag == "step") {
+            return "{\"timeline\": [" + example.text + "]}";
+        }
+        return "{\"timeline\": [" + start + "], \"expect\": [" + example.text + "]}";
+    }
+};
+
+TEST_F(DocumentationTest, EveryJsonExampleLoads) {
+    const std::vector<Example> examples = Examples(Document());
+    EXPECT_GE(examples.size(), 30u) << "the reference lost its examples";
+    for (const Example& example : examples) {
+        ASSERT_THAT(
+            (std::vector<std::string>{"scenario", "machine", "client", "step", "expectation"}),
+            testing::Contains(example.tag))
+            << "line " << example.line;
+        const LoadResult result = LoadScenarioText(
+            AsScenario(example), "docs/scenarios.md:" + std::to_string(example.line));
+        EXPECT_THAT(result.errors, IsEmpty());
+    }
+}
+
+TEST_F(DocumentationTest, EveryDocumentedStepKindIsKnown) {
+    const std::string document = Document();
+    const std::string timeline =
+        document.substr(document.find("\n## Timeline"),
+                        document.find("\n## Conditions") - document.find("\n## Timeline"));
+    const std::regex heading(R"(\n### (\w+)\n)");
+    int kinds = 0;
+    for (std::sregex_iterator it(timeline.begin(), timeline.end(), heading), end; it != end; ++it) {
+        const std::string kind = (*it)[1];
+        const LoadResult result =
+            LoadScenarioText(R"({"timeline": [{"do": ")" + kind + R"("}]})", kind);
+        for (const std::string& error : result.errors) {
+            EXPECT_THAT(error, testing::Not(testing::HasSubstr(".do: expected one of"))) << kind;
+        }
+        ++kinds;
+    }
+    EXPECT_EQ(kinds, 17) << "one heading per kind of step";
+}
+
+}  // namespace
+}  // namespace orvhost

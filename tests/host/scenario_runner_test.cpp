@@ -1,0 +1,187 @@
+// Running scenarios against the service on the simulated machine. The library keeps
+// per-process state, so each test runs one scenario (CTest runs each test in a process of
+// its own).
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "host/report_writer.h"
+#include "host/scenario_parser.h"
+#include "host/scenario_runner.h"
+#include "host/timeline_writer.h"
+
+namespace orvhost {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Field;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+class ScenarioRunnerTest : public ::testing::Test {
+  protected:
+    static Scenario Parse(std::string_view text) {
+        LoadResult loaded = LoadScenarioText(text, "test.json");
+        EXPECT_THAT(loaded.errors, IsEmpty());
+        return loaded.scenario.value_or(Scenario{});
+    }
+
+    static RunResult Run(const Scenario& scenario) {
+        RunOptions options;
+        options.streamLog = false;
+        options.logDirectory = testing::TempDir();
+        return RunScenario(scenario, options);
+    }
+
+    static bool Logged(const RunResult& result, const std::string& message) {
+        return std::any_of(result.evidence.lines.begin(), result.evidence.lines.end(),
+                           [&](const LogLine& line) { return line.message == message; });
+    }
+};
+
+TEST_F(ScenarioRunnerTest, ACleanRunIsRecordedForTheSummaryReportAndTimeline) {
+    const RunResult result = Run(Parse(R"({
+      "machine": {"clockScale": 20},
+      "timeline": [
+        {"do": "start", "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
+        {"do": "control", "code": 220, "until": {"publication": [7, 1]}},
+        {"do": "check", "expect": [{"publication": [7, 1], "count": 1}]},
+        {"do": "stop"}
+      ],
+      "expect": [{"log": "OrvClientService::OnStop: Service stopped"}]})"));
+    EXPECT_EQ(result.ExitCode(), 0);
+    ASSERT_THAT(result.steps, SizeIs(4));
+    for (const StepOutcome& step : result.steps) {
+        EXPECT_TRUE(step.finished && step.ok) << step.name << ": " << step.detail;
+        EXPECT_EQ(step.threadId, result.timelineThread);
+    }
+    ASSERT_THAT(result.expectations, SizeIs(2));
+    EXPECT_THAT(result.expectations[0].where, HasSubstr("step \"check expectations\""));
+    EXPECT_EQ(result.expectations[1].where, "end of run");
+    ASSERT_THAT(result.evidence.controls, SizeIs(1));
+    EXPECT_EQ(result.evidence.controls[0].control, 220u);
+    ASSERT_THAT(result.evidence.entryCalls, SizeIs(2));
+    EXPECT_TRUE(result.evidence.entryCalls[1].returned.has_value());
+    EXPECT_GE(*result.evidence.entryCalls[1].returned - result.evidence.entryCalls[1].began,
+              std::chrono::milliseconds(2000))
+        << "OnStop's mandated wait, on the machine's clock";
+
+    const Json::Value report = ReportJson(result);
+    EXPECT_EQ(report["result"].asString(), "passed");
+    EXPECT_EQ(report["summary"]["publications"].size(), 3u);  // (4,19) (7,1) (91,0)
+    EXPECT_EQ(report["log"].size(), result.evidence.lines.size());
+
+    const Json::Value trace = TimelineJson(result);
+    std::set<std::string> tracks;
+    std::set<std::string> phases;
+    for (const Json::Value& event : trace["traceEvents"]) {
+        if (event["ph"] == "M" && event["name"] == "thread_name") {
+            tracks.insert(event["args"]["name"].asString());
+        }
+        if (event["ph"] == "X") {
+            EXPECT_GE(event["dur"].asInt64(), 0);
+            phases.insert(event["name"].asString());
+        }
+    }
+    for (const char* track : {"orvhost timeline", "host: OnStart (service start)", "worker thread",
+                              "stop task (OnStop)", "control pool", "uninit ExtensionModule"}) {
+        EXPECT_THAT(tracks, Contains(track));
+    }
+    for (const char* phase :
+         {"OnStart", "OnStop", "Cleanup", "worker thread", "Waiting for FullInit event",
+          "ExtensionModule UnInit", "DownloadAgent Init"}) {
+        EXPECT_THAT(phases, Contains(phase));
+    }
+}
+
+TEST_F(ScenarioRunnerTest, AFailedWaitAndAnUnmetExpectationFailTheRunButTheServiceIsStillStopped) {
+    const RunResult result = Run(Parse(R"({
+      "machine": {"clockScale": 20},
+      "timeline": [
+        {"do": "start", "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
+        {"do": "waitFor", "log": "OrvClientService::Nothing: like this", "timeoutMs": 200},
+        {"do": "control", "code": 221}
+      ],
+      "expect": [{"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event", "count": 2},
+                 {"publication": [7, 2]}]})"));
+    EXPECT_EQ(result.ExitCode(), 1);
+    ASSERT_THAT(result.steps, SizeIs(4))
+        << "the timeline goes on, and the service is stopped at its end";
+    EXPECT_FALSE(result.steps[1].ok);
+    EXPECT_THAT(result.steps[1].detail,
+                HasSubstr("no log \"OrvClientService::Nothing: like this\" within 200 ms"));
+    EXPECT_THAT(result.steps[1].context, Not(IsEmpty()));
+    EXPECT_TRUE(result.steps[2].ok);
+    EXPECT_EQ(result.steps[3].name, "stop the service (end of timeline)");
+    EXPECT_TRUE(Logged(result, "OrvClientService::OnStop: Service stopped"));
+    ASSERT_THAT(result.expectations, SizeIs(2));
+    EXPECT_FALSE(result.expectations[0].met);
+    EXPECT_EQ(result.expectations[0].actual, "1 time");
+    EXPECT_THAT(
+        result.expectations[0].context,
+        Contains(HasSubstr("OrvClientService::OrvWorkerThread: Waiting on service stop event")));
+    EXPECT_TRUE(result.expectations[1].met);
+}
+
+TEST_F(ScenarioRunnerTest, StepsTogetherRunOnThreadsOfTheirOwn) {
+    const RunResult result = Run(Parse(R"({
+      "timeline": [{"do": "together", "steps": [
+        {"do": "registry", "key": "K", "name": "A", "dword": 1},
+        {"do": "registry", "key": "K", "name": "B", "dword": 2},
+        {"do": "pause", "ms": 10}
+      ]}],
+      "expect": [{"registry": {"key": "K", "name": "A", "dword": 1}},
+                 {"registry": {"key": "K", "name": "B", "dword": 2}}]})"));
+    EXPECT_EQ(result.ExitCode(), 0);
+    ASSERT_THAT(result.steps, SizeIs(4))
+        << "the group, then its three steps; no stop without a start";
+    std::set<std::uint32_t> threads;
+    for (std::size_t i = 1; i < result.steps.size(); ++i) {
+        EXPECT_EQ(result.steps[i].depth, 1);
+        threads.insert(result.steps[i].threadId);
+    }
+    EXPECT_THAT(threads, SizeIs(3));
+    EXPECT_FALSE(threads.contains(result.timelineThread));
+}
+
+TEST_F(ScenarioRunnerTest, AnArrangementTheMachineRefusesMeansTheScenarioCannotRun) {
+    Scenario scenario = Parse(R"({"timeline": [{"do": "start"}]})");
+    scenario.machine.failures.push_back(FailureArrangement{"NoSuchCall", 5, 1u, false});
+    const RunResult result = Run(scenario);
+    EXPECT_EQ(result.ExitCode(), 2);
+    ASSERT_TRUE(result.error.has_value());
+    EXPECT_THAT(*result.error, HasSubstr("NoSuchCall"));
+    EXPECT_THAT(result.steps, IsEmpty()) << "nothing ran";
+}
+
+TEST_F(ScenarioRunnerTest, AHungStopEndsTheProcessWithStatusOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const Scenario scenario = Parse(R"({
+      "timeoutMs": 300,
+      "client": {"agents": {"ExtensionModule": {"unInit": {"durationMs": 600000}}}},
+      "timeline": [
+        {"do": "start", "timeoutMs": 30000,
+         "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
+        {"do": "stop"}
+      ]})");
+    EXPECT_EXIT(
+        {
+            RunOptions options;
+            options.streamLog = false;
+            options.logDirectory = testing::TempDir();
+            RunScenario(scenario, options, [](const RunResult& partial) {
+                std::fprintf(stderr, "%s; steps %zu\n", partial.hung->c_str(),
+                             partial.steps.size());
+            });
+        },
+        testing::ExitedWithCode(1),
+        "step \"stop the service\" did not finish within its time-out.*; steps 2");
+}
+
+}  // namespace
+}  // namespace orvhost
