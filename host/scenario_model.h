@@ -238,6 +238,7 @@ struct Step {
     std::string path;                       // JSON path, for messages
     std::int64_t delayMs = 0;               // machine time to let pass before the action
     std::optional<std::int64_t> timeoutMs;  // real time; the scenario's default otherwise
+    std::optional<Condition> after;         // wait before the action (races: act once X happened)
     std::optional<Condition> until;         // wait after the action
 
     // kControl, kPowerEvent (eventType), kSessionChange (eventType = reason)

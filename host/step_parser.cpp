@@ -368,6 +368,14 @@ Step One(const JsonNode& node) {
     Optional(object, "delayMs", step.delayMs, Milliseconds);
     Optional(object, "timeoutMs", step.timeoutMs,
              [](const JsonNode& n) { return n.Integer(1, 3600000); });
+    if (auto after = object.Take("after")) {
+        JsonObject condition(*after);
+        step.after = ConditionOf(condition, false);
+        condition.RejectUnknown();
+        if (step.kind == StepKind::kTogether) {
+            after->Error("\"after\" does not go with \"together\"; give it to the steps inside");
+        }
+    }
     if (auto until = object.Take("until")) {
         JsonObject condition(*until);
         step.until = ConditionOf(condition, true);

@@ -85,6 +85,12 @@ bool StepRunner::RunStep(const Step& step, int depth) {
     outcome.ok = true;
     const Marks marks = MarkNow();
     try {
+        if (step.after && !Wait(*step.after, marks, TimeoutOf(step), outcome)) {
+            outcome.ok = false;
+            outcome.detail = "not carried out: " + outcome.detail;
+            EndOutcome(index, outcome);
+            return false;
+        }
         if (step.delayMs > 0) {
             Sleep(static_cast<DWORD>(step.delayMs));
         }
@@ -206,6 +212,9 @@ milliseconds StepRunner::Budget(const Step& step) const {
     const milliseconds timeout(TimeoutOf(step));
     milliseconds budget = timeout + milliseconds(static_cast<std::int64_t>(machineTime / scale)) +
                           std::min(timeout, kMaxWatchdogSlack);
+    if (step.after) {
+        budget += timeout;  // the wait before the action may take as long as the one after
+    }
     for (const Step& inner : step.steps) {
         budget = std::max(budget, Budget(inner));
     }

@@ -117,6 +117,20 @@ std::map<std::uint32_t, Track> NameTracks(const RunResult& result) {
             }
         }
     }
+    // Pool threads that log nothing show themselves by what they call.
+    constexpr std::pair<const char*, const char*> kControlCalls[] = {
+        {"EventManager", "OnServiceControl"},
+        {"GeneralAppSettingsAgent", "shutdownInitiated"},
+        {"DiagnosticsManager", "StartDiagnosticsScan"},
+        {"AppAndTagCollection", "RefreshTags"},
+    };
+    for (const CallRecord& call : result.evidence.calls) {
+        for (const auto& [component, operation] : kControlCalls) {
+            if (call.component == component && call.operation == operation) {
+                name(call.threadId, {"control pool", 4});
+            }
+        }
+    }
     for (const CallRecord& call : result.evidence.calls) {
         const auto& agents = names::Agents();
         if (call.operation == "UnInit" &&

@@ -51,7 +51,7 @@ TEST_F(ScenarioParserTest, ReadsStepsWithNamesHexCodesAndDefaults) {
          "setting": {"guid": "245d8541-3943-4422-b025-13a784f679b7", "data": [1, 2]}},
         {"do": "publish", "topic": 4, "state": 15, "kind": "zarn", "messageType": "m"},
         {"do": "waitFor", "call": "ORV::PluginManager::Start", "count": 2},
-        {"do": "together", "steps": [{"do": "stop"}, {"do": "pause", "ms": 5, "delayMs": 7}]}
+        {"do": "together", "steps": [{"do": "stop"}, {"do": "pause", "ms": 5, "delayMs": 7, "after": {"log": "y"}}]}
       ]})");
     EXPECT_EQ(scenario.timeoutMs, 5000);
     EXPECT_EQ(scenario.machine.clockScale, 2.5);
@@ -86,6 +86,8 @@ TEST_F(ScenarioParserTest, ReadsStepsWithNamesHexCodesAndDefaults) {
     EXPECT_EQ(steps[5].condition->count, 2);
     ASSERT_THAT(steps[6].steps, SizeIs(2));
     EXPECT_EQ(steps[6].steps[1].delayMs, 7);
+    ASSERT_TRUE(steps[6].steps[1].after.has_value());
+    EXPECT_FALSE(steps[6].steps[1].after->onlyNew) << "an after counts all evidence by default";
     EXPECT_EQ(steps[1].name, "control 15 (preshutdown)") << "unnamed steps get a name";
 }
 
@@ -186,7 +188,8 @@ TEST_F(ScenarioParserTest, RejectsStepsThatSayTooMuchOrTooLittle) {
       {"do": "publish", "topic": 1, "state": 2, "payload": "text", "kind": "zarn"},
       {"do": "waitFor", "log": "x", "until": {"log": "y"}},
       {"do": "fail", "call": "Wait", "clear": true, "times": 2},
-      {"do": "eventLog", "xml": "<Event/>"}
+      {"do": "eventLog", "xml": "<Event/>"},
+      {"do": "together", "after": {"log": "x"}, "steps": [{"do": "stop"}, {"do": "start"}]}
     ]})");
     const std::string errors = AllErrors(result);
     EXPECT_THAT(
@@ -207,6 +210,7 @@ TEST_F(ScenarioParserTest, RejectsStepsThatSayTooMuchOrTooLittle) {
                 HasSubstr("$.timeline[7].until: \"until\" does not go with this kind of step"));
     EXPECT_THAT(errors, HasSubstr("$.timeline[8]: \"clear\" takes no \"code\" or \"times\""));
     EXPECT_THAT(errors, HasSubstr("$.timeline[9].xml: the event XML needs an <EventID> element"));
+    EXPECT_THAT(errors, HasSubstr("$.timeline[10].after: \"after\" does not go with \"together\""));
 }
 
 TEST_F(ScenarioParserTest, RejectsContradictionsAcrossTheFile) {
