@@ -8,7 +8,11 @@
 // null GetInstance (ArrangeMissingInstance, by class name without namespace, e.g.
 // "ConfigPolicyAgent", "ExtensionModule", "ApplicabilityEvaluator", "AppAndTagCollection",
 // "DiagnosticsManager"). Every call into a stand-in is recorded in the common call trace
-// (sim/trace.h); calls the stand-ins make into each other are not.
+// (sim/trace.h); calls the stand-ins make into each other are not. A call that changes state
+// at once is recorded once its change can be seen, so a reader that waits for its entry
+// finds the change made; a call that takes time (a scan, a collection, a registration, the
+// bus's Cleanup, an agent's steps) is recorded when it starts and again, as "<call>Done",
+// when it ends.
 //
 // Device information comes from the simulated machine itself: the processor architecture from
 // GetNativeSystemInfo (winsim::SetProcessorArchitecture; x64, 9, by default), the SMBIOS

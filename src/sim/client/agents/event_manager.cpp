@@ -88,8 +88,6 @@ bool EventManager::LogDeviceContext(bool immediate, const DeviceContext& context
 
 DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* eventData,
                                      void* context) {
-    orvsim::TraceCall(kComponent, "OnServiceControl", control, eventType,
-                      static_cast<const void*>(eventData), static_cast<const void*>(context));
     orvsim::ForwardedControl received;
     received.control = control;
     received.eventType = eventType;
@@ -99,6 +97,8 @@ DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* event
         received.sessionId = static_cast<const DWORD*>(eventData)[1];
     }
     TheReceived().Add(received);
+    orvsim::TraceCall(kComponent, "OnServiceControl", control, eventType,
+                      static_cast<const void*>(eventData), static_cast<const void*>(context));
     return NO_ERROR;
 }
 

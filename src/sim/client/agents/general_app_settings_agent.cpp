@@ -20,8 +20,8 @@ GeneralAppSettingsAgent* GeneralAppSettingsAgent::GetInstance() {
 }
 
 void GeneralAppSettingsAgent::shutdownInitiated() {
-    orvsim::TraceCall(kComponent, "shutdownInitiated");
     g_shutdownInitiated = true;
+    orvsim::TraceCall(kComponent, "shutdownInitiated");
 }
 
 bool GeneralAppSettingsAgent::isShutdownInitiated() {

@@ -78,17 +78,17 @@ PluginManager* PluginManager::GetInstance() {
 }
 
 void PluginManager::UpdateUserSession(bool userSession, DWORD sessionId, bool suspend) {
-    orvsim::TraceCall(kComponent, "UpdateUserSession", userSession, sessionId, suspend);
     if (userSession) {
         ThePlugins().UpdateSession(static_cast<int>(sessionId), suspend);
     }
+    orvsim::TraceCall(kComponent, "UpdateUserSession", userSession, sessionId, suspend);
 }
 
 void PluginManager::Start(bool userPlugins) {
-    orvsim::TraceCall(kComponent, "Start", userPlugins);
     if (userPlugins) {
         ThePlugins().StartUserPlugins();
     }
+    orvsim::TraceCall(kComponent, "Start", userPlugins);
 }
 
 }  // namespace ORV

@@ -26,8 +26,8 @@ DiagnosticsManager* DiagnosticsManager::GetInstance() {
 }
 
 void DiagnosticsManager::Init(HANDLE stopEvent) {
-    orvsim::TraceCall(kComponent, "Init", static_cast<const void*>(stopEvent));
     g_stopEvent = stopEvent;
+    orvsim::TraceCall(kComponent, "Init", static_cast<const void*>(stopEvent));
 }
 
 void DiagnosticsManager::StartDiagnosticsScan(DWORD controlCode,

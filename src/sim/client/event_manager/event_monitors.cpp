@@ -81,13 +81,13 @@ DeviceContextEventMonitor::DeviceContextEventMonitor()
     : regionChangeEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void DeviceContextEventMonitor::Start() {
-    orvsim::TraceCall(kDeviceContextComponent, "Start");
     TheMonitors().StartDeviceContext();
+    orvsim::TraceCall(kDeviceContextComponent, "Start");
 }
 
 void DeviceContextEventMonitor::Stop() {
-    orvsim::TraceCall(kDeviceContextComponent, "Stop");
     TheMonitors().StopDeviceContext();
+    orvsim::TraceCall(kDeviceContextComponent, "Stop");
 }
 
 bool DeviceContextEventMonitor::TryAddUserRelatedMonitors() {
@@ -111,13 +111,13 @@ ORVEventMonitor* ORVEventMonitor::GetInstance() {
 }
 
 void ORVEventMonitor::Start() {
-    orvsim::TraceCall(kClientComponent, "Start");
     TheMonitors().SetClientRunning(true);
+    orvsim::TraceCall(kClientComponent, "Start");
 }
 
 void ORVEventMonitor::Shutdown() {
-    orvsim::TraceCall(kClientComponent, "Shutdown");
     TheMonitors().SetClientRunning(false);
+    orvsim::TraceCall(kClientComponent, "Shutdown");
 }
 
 // --- Control ------------------------------------------------------------------------------------

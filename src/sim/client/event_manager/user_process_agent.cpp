@@ -103,8 +103,8 @@ int UserProcessAgent::CheckUserProcessSessionIdChange() {
 }
 
 void UserProcessAgent::StopUserProcess(int flags) {
-    orvsim::TraceCall(kComponent, "StopUserProcess", flags);
     TheProcess().Stop();
+    orvsim::TraceCall(kComponent, "StopUserProcess", flags);
 }
 
 void UserProcessAgent::StartUserProcess(HANDLE& stopEvent, int flags) {

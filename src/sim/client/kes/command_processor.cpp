@@ -51,13 +51,13 @@ KESCommandProcessor* KESCommandProcessor::GetInstance() {
 }
 
 void KESCommandProcessor::Init() {
-    orvsim::TraceCall(kComponent, "Init");
     TheBook().SetInitialized(true);
+    orvsim::TraceCall(kComponent, "Init");
 }
 
 void KESCommandProcessor::UnInit() {
-    orvsim::TraceCall(kComponent, "UnInit");
     TheBook().SetInitialized(false);
+    orvsim::TraceCall(kComponent, "UnInit");
 }
 
 namespace orvsim {

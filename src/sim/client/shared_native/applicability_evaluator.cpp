@@ -43,8 +43,8 @@ ApplicabilityEvaluator::~ApplicabilityEvaluator() {
 }
 
 void ApplicabilityEvaluator::SetOrvIsStoppingHandle(HANDLE stopEvent) {
-    orvsim::TraceCall(kComponent, "SetOrvIsStoppingHandle", static_cast<const void*>(stopEvent));
     g_stoppingHandle = stopEvent;
+    orvsim::TraceCall(kComponent, "SetOrvIsStoppingHandle", static_cast<const void*>(stopEvent));
 }
 
 void ApplicabilityEvaluator::RefreshPersonaTagMonitoring() {
@@ -59,8 +59,8 @@ void ApplicabilityEvaluator::RefreshPersonaTagMonitoring() {
 }
 
 void ApplicabilityEvaluator::Uninit() {
-    orvsim::TraceCall(kComponent, "Uninit");
     g_uninitialized = true;
+    orvsim::TraceCall(kComponent, "Uninit");
 }
 
 namespace orvsim::client {

@@ -38,16 +38,16 @@ ORVPublisherSubscriber::~ORVPublisherSubscriber() {
 }
 
 std::wstring ORVPublisherSubscriber::Subscribe(Handler handler, bool extensionOnly) {
-    orvsim::TraceCall(kComponent, "Subscribe", static_cast<bool>(handler), extensionOnly);
-    if (!handler) {
-        return {};
-    }
-    return state_->AddSubscriber(std::move(handler), extensionOnly);
+    const bool given = static_cast<bool>(handler);
+    std::wstring id = given ? state_->AddSubscriber(std::move(handler), extensionOnly) : L"";
+    orvsim::TraceCall(kComponent, "Subscribe", given, extensionOnly);
+    return id;
 }
 
 bool ORVPublisherSubscriber::Unsubscribe(const std::wstring& subscriptionId) {
+    const bool removed = state_->RemoveSubscriber(subscriptionId);
     orvsim::TraceCall(kComponent, "Unsubscribe", subscriptionId);
-    return state_->RemoveSubscriber(subscriptionId);
+    return removed;
 }
 
 void ORVPublisherSubscriber::Notify(ORVNotificationData& notification, std::wstring senderId) {
@@ -65,19 +65,23 @@ void ORVPublisherSubscriber::Notify(ORVNotificationData& notification, std::wstr
     }
     publication.senderId = std::move(senderId);
     publication.threadId = GetCurrentThreadId();
-    orvsim::TraceCall(kComponent, "Notify", publication.topicId, publication.eventState,
-                      publication.payload, publication.senderId);
+    const int topicId = publication.topicId;
+    const int eventState = publication.eventState;
+    const std::wstring payload = publication.payload;
+    const std::wstring sender = publication.senderId;
     state_->Queue(notification, std::move(publication), notifyEnabled_.load());
+    orvsim::TraceCall(kComponent, "Notify", topicId, eventState, payload, sender);
 }
 
 void ORVPublisherSubscriber::SetStopRequest() {
-    orvsim::TraceCall(kComponent, "SetStopRequest");
     state_->RequestStop();
+    orvsim::TraceCall(kComponent, "SetStopRequest");
 }
 
 void ORVPublisherSubscriber::Cleanup() {
     orvsim::TraceCall(kComponent, "Cleanup");
     state_->Shutdown(true);
+    orvsim::TraceCall(kComponent, "CleanupDone");
 }
 
 // --- State ---------------------------------------------------------------------------------
