@@ -42,8 +42,9 @@ int ProcessWrap::GetActiveUserSessionId() {
 }
 
 void ProcessWrap::SetActiveUserSessionId(int sessionId) {
-    orvsim::TraceCall(kComponent, "SetActiveUserSessionId", sessionId);
+    // Stored first, so that whoever sees the entry also sees the new session.
     g_activeUserSessionId = sessionId;
+    orvsim::TraceCall(kComponent, "SetActiveUserSessionId", sessionId);
 }
 
 }  // namespace ORV
