@@ -136,6 +136,7 @@ class OrvClientService final {
     bool ClaimCleanup();
     void MarkCleanupDone();
     std::unique_ptr<std::thread> TakeWorkerThread();
+    void JoinStartupTypeWatcher();
     void CloseEventLogSubscription();
 
     void DispatchControl(DWORD control, DWORD eventType, void* eventData, void* context);
@@ -155,7 +156,6 @@ class OrvClientService final {
     bool IsDelayedStartWanted();
     void EvaluateStartUpType();
 
-
     // Filled by the worker thread under _agentsMutex; UnInit reads it under the same lock.
     std::vector<IORVAgent*> _agents;
 
@@ -165,9 +165,9 @@ class OrvClientService final {
     HANDLE _hRunningMutex = nullptr;  // worker thread only
     // Launched by OnStart, taken and joined by Cleanup, which may run on another thread.
     std::mutex _workerThreadMutex;
-    std::unique_ptr<std::thread> _workerThread;  // under _workerThreadMutex
+    std::unique_ptr<std::thread> _workerThread;       // under _workerThreadMutex
     std::unique_ptr<std::thread> _startupTypeThread;  // under _agentsMutex
-    HRESULT _hResCoInit = E_UNEXPECTED;  // OnStart writes, Cleanup reads
+    HRESULT _hResCoInit = E_UNEXPECTED;               // OnStart writes, Cleanup reads
     HANDLE _hFullInitEvent = nullptr;
     // Created by the worker before the watcher starts; closed by Cleanup after the join.
     std::atomic<HANDLE> _hStartupTypeChangeEvent{nullptr};

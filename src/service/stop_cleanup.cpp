@@ -47,6 +47,20 @@ std::unique_ptr<std::thread> OrvClientService::TakeWorkerThread() {
     return std::move(_workerThread);
 }
 
+void OrvClientService::JoinStartupTypeWatcher() {
+    {
+        // The watcher takes no lock of ours and ends on the stop event, set before this.
+        std::lock_guard<std::mutex> lock(_agentsMutex);
+        if (_startupTypeThread && _startupTypeThread->joinable()) {
+            _startupTypeThread->join();
+            _startupTypeThread.reset();
+        }
+    }
+    if (HANDLE changeEvent = _hStartupTypeChangeEvent.exchange(nullptr); changeEvent != nullptr) {
+        CloseHandle(changeEvent);
+    }
+}
+
 void OrvClientService::OnStop() {
     try {
         ORV::g_log.d(L"%s: Service is stopping", kStopScope);
@@ -106,17 +120,7 @@ void OrvClientService::CleanupSteps() {
         ORV::g_log.d(L"%s: completed uninit", kCleanupScope);
     }
 
-    {
-        // The watcher takes no lock of ours and ends on the stop event set above.
-        std::lock_guard<std::mutex> lock(_agentsMutex);
-        if (_startupTypeThread && _startupTypeThread->joinable()) {
-            _startupTypeThread->join();
-            _startupTypeThread.reset();
-        }
-    }
-    if (HANDLE changeEvent = _hStartupTypeChangeEvent.exchange(nullptr); changeEvent != nullptr) {
-        CloseHandle(changeEvent);
-    }
+    JoinStartupTypeWatcher();
 
     if (std::unique_ptr<std::thread> worker = TakeWorkerThread()) {
         worker->join();
@@ -129,6 +133,9 @@ void OrvClientService::CleanupSteps() {
             late->join();
         }
     }
+    // A worker stopped between its first stop probe and the startup-type set-up starts the
+    // watcher only after the join above; that watcher has ended on the stop event by now.
+    JoinStartupTypeWatcher();
     CloseEventLogSubscription();
 
     ORVEventMonitor::GetInstance()->Shutdown();
@@ -144,7 +151,8 @@ void OrvClientService::CleanupSteps() {
         _hResCoInit = E_UNEXPECTED;
     } else {
         ORV::g_log.e(
-            L"%s: Either CoInitializeEx did not called or failed with %d. Avoid calling CoUninitialize",
+            L"%s: Either CoInitializeEx did not called or failed with %d. Avoid calling "
+            L"CoUninitialize",
             kCleanupScope, _hResCoInit);
     }
     ORV::g_log.d(L"%s: Exit", kCleanupScope);

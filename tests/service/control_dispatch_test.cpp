@@ -105,18 +105,21 @@ TEST_F(ControlDispatchTest, ClientCodesWorkOnceStartedAndAreForwardedOnlyWhenFul
 
 TEST_F(ControlDispatchTest, ShutdownOnlyInformsTheAppSettingsAgentAndEveryControlReturnsZero) {
     StartUntilFullyInitialized();
-    for (DWORD code : {DWORD{SERVICE_CONTROL_SHUTDOWN}, DWORD{SERVICE_CONTROL_STOP},
-                       DWORD{SERVICE_CONTROL_INTERROGATE}, DWORD{9999}}) {
+    // A time change without its data is ignored, apart from the forwarding.
+    for (DWORD code :
+         {DWORD{SERVICE_CONTROL_SHUTDOWN}, DWORD{SERVICE_CONTROL_STOP},
+          DWORD{SERVICE_CONTROL_INTERROGATE}, DWORD{SERVICE_CONTROL_TIMECHANGE}, DWORD{9999}}) {
         EXPECT_EQ(OnServiceControlHandle(code, 0, nullptr, nullptr), 0U) << code;
     }
     ASSERT_TRUE(WaitForTraced("GeneralAppSettingsAgent", "shutdownInitiated"));
-    ASSERT_TRUE(WaitForForwarded(4));
+    ASSERT_TRUE(WaitForForwarded(5));
 
     // Controls may be handled in any order.
     std::vector<DWORD> forwarded = ForwardedCodes();
     std::sort(forwarded.begin(), forwarded.end());
-    EXPECT_EQ(forwarded, (std::vector<DWORD>{SERVICE_CONTROL_STOP, SERVICE_CONTROL_INTERROGATE,
-                                             SERVICE_CONTROL_SHUTDOWN, 9999}));
+    EXPECT_EQ(forwarded,
+              (std::vector<DWORD>{SERVICE_CONTROL_STOP, SERVICE_CONTROL_INTERROGATE,
+                                  SERVICE_CONTROL_SHUTDOWN, SERVICE_CONTROL_TIMECHANGE, 9999}));
     EXPECT_EQ(orvsim::TraceCount("GeneralAppSettingsAgent", "shutdownInitiated"), 1U);
     // A plain shutdown is no stop.
     EXPECT_FALSE(WaitForMessage(Line(scope::kCleanup, L"Enter"), kQuietPeriod));

@@ -130,12 +130,13 @@ TEST_F(SessionTest, UnlockAndConnectsSetTheActiveSessionWithTheirOwnSteps) {
     EXPECT_EQ(orvsim::TraceCount("EventManager", "LogDeviceContext"), 0U);
     EXPECT_FALSE(Logged(Control(L"starting UserPlugin on user login.")));
 
-    Deliver(WTS_CONSOLE_CONNECT, 6, "ORV::ProcessWrap", "SetActiveUserSessionId");
+    // A connect ends as it sets the session, so wait for the value itself.
+    Host().SendSessionChange(WTS_CONSOLE_CONNECT, 6);
+    EXPECT_TRUE(WaitUntil([] { return ActiveSession() == 6; }));
     EXPECT_TRUE(Logged(Control(L"cosole connected. SessionId=6")));
-    EXPECT_EQ(ActiveSession(), 6);
-    Deliver(WTS_REMOTE_CONNECT, 7, "ORV::ProcessWrap", "SetActiveUserSessionId");
+    Host().SendSessionChange(WTS_REMOTE_CONNECT, 7);
+    EXPECT_TRUE(WaitUntil([] { return ActiveSession() == 7; }));
     EXPECT_TRUE(Logged(Control(L"remote cosole connected. SessionId=7")));
-    EXPECT_EQ(ActiveSession(), 7);
 
     // A lock only writes the common line.
     const std::uint64_t mark = LogMark();

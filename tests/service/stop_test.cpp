@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <thread>
 
 #include "service/entry_points.h"
 #include "service_fixture.h"
@@ -219,6 +221,29 @@ TEST_F(StopTest, PreShutdownDuringOnStopSkipsTheRunningCleanup) {
     WaitForBackgroundStop();
     EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
+}
+
+TEST_F(StopTest, EventLogEventsDuringTheStopNeverReachAStoppedService) {
+    StartUntilFullyInitialized();
+    const std::wstring event =
+        winsim::eventlog::TimeChangeEventXml(winsim::clock::WallNow(), winsim::clock::WallNow());
+    std::atomic<bool> publishing{true};
+    std::thread publisher([&] {
+        while (publishing) {
+            winsim::eventlog::PublishSystem(event);
+            winsim::eventlog::WaitUntilDelivered();
+        }
+    });
+    ASSERT_TRUE(WaitForMessage(Line(scope::kEventLogCallback, L"Time delta in milliseconds 0")));
+    StopService();
+    publishing = false;
+    publisher.join();
+
+    EXPECT_EQ(winsim::eventlog::SubscriptionCount(winsim::eventlog::kSystemChannel), 0U);
+    const std::uint64_t mark = LogMark();
+    winsim::eventlog::PublishSystem(event);
+    winsim::eventlog::WaitUntilDelivered();
+    EXPECT_TRUE(MessagesSince(mark).empty());
 }
 
 TEST_F(StopTest, RestartedServiceTakesNoAgentDownASecondTime) {

@@ -56,6 +56,17 @@ TEST_F(WorkerStopTest, StopBeforeTheSecondAgentGroupEndsTheWorkerAtTheFirstProbe
     EXPECT_TRUE(Logged(Line(scope::kUnInit, L"uninit already triggered")));
 }
 
+TEST_F(WorkerStopTest, StopAsTheWorkerStartsLeavesNoThreadBehind) {
+    // Whatever step the worker has reached when the stop comes, every thread it started is
+    // joined before the service object goes. (A stop between the first probe and the watcher's
+    // start is the narrow case; this run lands in it only now and then.)
+    StartService();
+    ASSERT_TRUE(WaitForMessage(Line(scope::kOnStart, L"Service started")));
+    StopService();
+    EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
+    EXPECT_EQ(CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
+}
+
 TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandProcessor) {
     orvsim::AgentBehaviour slowInit;
     slowInit.init.duration = 1h;
@@ -134,6 +145,29 @@ TEST_F(WorkerStopTest, StopWhileWaitingForFullInitTakesDownWithoutFullInitialisa
     EXPECT_TRUE(Logged(Line(scope::kCleanup, L"calling uninit")));
     EXPECT_EQ(CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
     EXPECT_EQ(CountOf(Line(scope::kUnInit, L"uninit already triggered")), 1);
+}
+
+TEST_F(WorkerStopTest, StopDuringFullInitialisationEndsItAndTakesDown) {
+    orvsim::AgentBehaviour slowFullInit;
+    slowFullInit.fullInit.duration = 1h;
+    orvsim::ArrangeAgent(L"EventManager", slowFullInit);
+    StartService();
+    ASSERT_TRUE(WaitForTraced("EventManager", "FullInit"));
+    StopServiceInBackground();
+    ASSERT_TRUE(WaitForMessage(Line(scope::kCleanup, L"calling uninit")));
+    winsim::clock::Advance(1h);
+    WaitForBackgroundStop();
+
+    EXPECT_EQ(ArgumentsOf("AgentInitializer", "FullInitializeAllAgentsDone").at(0), "true");
+    EXPECT_EQ(orvsim::TraceCount("NotificationAgent", "FullInit"), 0U);
+    EXPECT_TRUE(LoggedInOrder({
+        Worker(L"FullInit event signaled"),
+        Worker(L"Waiting on service stop event"),
+        Worker(L"Calling UnInit"),
+        Worker(L"Completed UnInit"),
+        Worker(L"Exit"),
+    }));
+    EXPECT_EQ(CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
 }
 
 TEST_F(WorkerStopTest, FullInitAndStopSignalledTogetherCountAsAStop) {
