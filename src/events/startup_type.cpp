@@ -58,7 +58,9 @@ void OrvClientService::EvaluateStartUpType() {
 }
 
 bool OrvClientService::IsDelayedStartWanted() {
-    return ConfigPolicyAgent::GetInstance()->ValidateConfigForDelayStart() &&
+    // Without a configuration policy agent nothing allows delayed start.
+    ConfigPolicyAgent* const policy = ConfigPolicyAgent::GetInstance();
+    return policy != nullptr && policy->ValidateConfigForDelayStart() &&
            ORV::String::CaseInsesitiveEqual(
                SMBiosInformationRetriever::GetInstance()->GetManufacturer(),
                kDelayedStartManufacturer) &&

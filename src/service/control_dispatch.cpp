@@ -84,11 +84,17 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
     if (control == kDiagnosticsScan || control == kDiagnosticsScanAlternate) {
         DiagnosticsManager* diagnostics = DiagnosticsManager::GetInstance();
         ORV::g_log.d(L"%s: Diagnostics called with %d", kScope, control);
-        diagnostics->StartDiagnosticsScan(control, std::optional<DiagnosticsParams>());
-        ORV::g_log.d(L"%s: ORV diagnostics completed", kScope);
+        // The diagnostics scanner is optional in a client build; without it there is no scan.
+        if (diagnostics != nullptr) {
+            diagnostics->StartDiagnosticsScan(control, std::optional<DiagnosticsParams>());
+            ORV::g_log.d(L"%s: ORV diagnostics completed", kScope);
+        }
     } else if (control == kMaintenance) {
         const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == kArm64;
-        AppAndTagCollection::GetInstance()->RefreshTags(_hStopEvent, isArm64);
+        // The app-and-tag collection may be absent; then there are no tags to refresh.
+        if (AppAndTagCollection* tags = AppAndTagCollection::GetInstance(); tags != nullptr) {
+            tags->RefreshTags(_hStopEvent, isArm64);
+        }
         ORV::g_log.d(L"%s: Notifying agents as Maintenance task triggered", kScope);
         Publish(kTopicMaintenance, 1);
         std::shared_ptr<ORV::OrvStatusManager> statusManager =
