@@ -44,6 +44,17 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
+bool AdvanceUntil(const std::function<bool()>& evidence, std::chrono::milliseconds step) {
+    const auto deadline = std::chrono::steady_clock::now() + kEventually;
+    do {
+        winsim::clock::Advance(step);
+        if (WaitUntil(evidence, 100ms)) {
+            return true;
+        }
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 std::vector<std::wstring> Messages() {
     return orvsim::LogMessages();
 }

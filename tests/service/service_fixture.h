@@ -65,6 +65,10 @@ std::wstring Line(std::wstring_view scopeText, std::wstring_view text);
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = kEventually);
 
+// Lets machine time pass in steps of `step` until `evidence` holds: a sleeper that began its
+// sleep just after one step still wakes at the next.
+bool AdvanceUntil(const std::function<bool()>& evidence, std::chrono::milliseconds step = 1h);
+
 // --- The log -----------------------------------------------------------------------------
 
 std::vector<std::wstring> Messages();

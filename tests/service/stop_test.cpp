@@ -127,7 +127,7 @@ TEST_F(StopTest, SlowAgentUnInitDelaysTheStopButNotTheCommandProcessor) {
     EXPECT_FALSE(Logged(UnInitLine(L"Cleanup garbage collector")));
     EXPECT_FALSE(Logged(Line(scope::kOnStop, L"Service stopped")));
 
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(AdvanceUntil([] { return orvsim::TraceCount("DeployAgent", "UnInitDone") > 0; }));
     WaitForBackgroundStop();
     EXPECT_TRUE(TracedInOrder({"DeployAgent::UnInitDone", "ORV::ThreadGarbageCollector::CleanUp"}));
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
@@ -217,7 +217,7 @@ TEST_F(StopTest, PreShutdownDuringOnStopSkipsTheRunningCleanup) {
               static_cast<DWORD>(SERVICE_STOPPED));
     EXPECT_FALSE(Logged(Line(scope::kCleanup, L"Exit")));
 
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(AdvanceUntil([] { return orvsim::TraceCount("DeployAgent", "UnInitDone") > 0; }));
     WaitForBackgroundStop();
     EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));

@@ -75,7 +75,7 @@ TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandPr
     ASSERT_TRUE(WaitForTraced("MDMAgent", "Init"));
     StopServiceInBackground();
     ASSERT_TRUE(WaitForMessage(Line(scope::kCleanup, L"calling uninit")));
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(AdvanceUntil([] { return orvsim::TraceCount("MDMAgent", "InitDone") > 0; }));
     WaitForBackgroundStop();
 
     EXPECT_EQ(ArgumentsOf("AgentInitializer", "InitializeAllAgentsDone").at(0), "true");
@@ -105,7 +105,8 @@ TEST_F(WorkerStopTest, StopDuringRegistrationIsSeenBeforeTheFullInitWait) {
     ASSERT_TRUE(WaitForTraced("DeviceRegistrationAgent", "RegisterDevice"));
     StopServiceInBackground();
     ASSERT_TRUE(WaitForMessage(Line(scope::kCleanup, L"completed uninit")));
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(AdvanceUntil(
+        [] { return orvsim::TraceCount("DeviceRegistrationAgent", "RegisterDeviceDone") > 0; }));
     WaitForBackgroundStop();
 
     EXPECT_TRUE(LoggedInOrder({
@@ -155,7 +156,8 @@ TEST_F(WorkerStopTest, StopDuringFullInitialisationEndsItAndTakesDown) {
     ASSERT_TRUE(WaitForTraced("EventManager", "FullInit"));
     StopServiceInBackground();
     ASSERT_TRUE(WaitForMessage(Line(scope::kCleanup, L"calling uninit")));
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(
+        AdvanceUntil([] { return orvsim::TraceCount("EventManager", "FullInitDone") > 0; }));
     WaitForBackgroundStop();
 
     EXPECT_EQ(ArgumentsOf("AgentInitializer", "FullInitializeAllAgentsDone").at(0), "true");
@@ -177,7 +179,8 @@ TEST_F(WorkerStopTest, FullInitAndStopSignalledTogetherCountAsAStop) {
     StartService();
     ASSERT_TRUE(WaitForMessage(std::wstring(scope::kNotification) + L":Signal full init event"));
     const OnLogLine stopArrives(Worker(L"Waiting for FullInit event"), SetStopEvent);
-    winsim::clock::Advance(1h);
+    ASSERT_TRUE(AdvanceUntil(
+        [] { return orvsim::TraceCount("DeviceRegistrationAgent", "RegisterDeviceDone") > 0; }));
     ASSERT_TRUE(WaitForMessage(Worker(L"Exit")));
     StopService();
 
