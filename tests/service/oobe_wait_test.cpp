@@ -18,7 +18,8 @@ void SetImageState(std::wstring_view value) {
 
 // Waits until the image-state watch has handled `changes` registry changes in all.
 bool WaitForHandledChanges(std::size_t changes) {
-    return WaitForTraceCount("ORV::CRegMonitor", "WaitForChange", changes + 1);
+    return WaitUntil(
+        [changes] { return orvsim::TraceCount("ORV::CRegMonitor", "WaitForChange") > changes; });
 }
 
 class OobeWaitTest : public ServiceScenario {};

@@ -136,19 +136,12 @@ template <class Item, class Show>
                    [](const std::wstring& message) { return ::testing::PrintToString(message); });
 }
 
-std::vector<std::string> TracedCalls(const std::vector<std::string>& components) {
-    std::vector<std::string> calls;
-    for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
-        if (components.empty() ||
-            std::find(components.begin(), components.end(), entry.component) != components.end()) {
-            calls.push_back(CallName(entry));
-        }
-    }
-    return calls;
-}
-
 ::testing::AssertionResult TracedInOrder(const std::vector<std::string>& calls) {
-    return InOrder(TracedCalls(), calls, [](const std::string& call) { return call; });
+    std::vector<std::string> traced;
+    for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
+        traced.push_back(CallName(entry));
+    }
+    return InOrder(traced, calls, [](const std::string& call) { return call; });
 }
 
 bool WaitForTraced(std::string_view component, std::string_view operation,
@@ -158,28 +151,6 @@ bool WaitForTraced(std::string_view component, std::string_view operation,
             return entry.component == component && entry.operation == operation;
         },
         timeout);
-}
-
-bool WaitForTraceCount(std::string_view component, std::string_view operation, std::size_t count,
-                       std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        const std::vector<orvsim::TraceEntry> entries = orvsim::TraceSnapshot();
-        const auto found = std::count_if(entries.begin(), entries.end(), [&](const auto& entry) {
-            return entry.component == component && entry.operation == operation;
-        });
-        if (static_cast<std::size_t>(found) >= count) {
-            return true;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) {
-            return false;
-        }
-        const std::uint64_t newest = entries.empty() ? 0 : entries.back().sequence;
-        orvsim::WaitForTrace(
-            [newest](const orvsim::TraceEntry& entry) { return entry.sequence > newest; },
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now));
-    }
 }
 
 std::vector<std::string> ArgumentsOf(std::string_view component, std::string_view operation) {

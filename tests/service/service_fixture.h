@@ -92,15 +92,10 @@ bool WaitForMessage(std::wstring_view message, std::chrono::milliseconds timeout
 
 // --- The call trace ------------------------------------------------------------------------
 
-// "Component::operation" of every entry, oldest first, optionally only those whose component
-// is one of `components`.
-std::vector<std::string> TracedCalls(const std::vector<std::string>& components = {});
+// Whether each call ("Component::operation") was traced, each after the one before it.
 ::testing::AssertionResult TracedInOrder(const std::vector<std::string>& calls);
 bool WaitForTraced(std::string_view component, std::string_view operation,
                    std::chrono::milliseconds timeout = kEventually);
-// Waits until component::operation has been traced at least `count` times.
-bool WaitForTraceCount(std::string_view component, std::string_view operation, std::size_t count,
-                       std::chrono::milliseconds timeout = kEventually);
 // The arguments of the first entry of component::operation; fails the test when there is none.
 std::vector<std::string> ArgumentsOf(std::string_view component, std::string_view operation);
 
