@@ -68,8 +68,7 @@ bool OrvClientService::IsDelayedStartWanted() {
 }
 
 void OrvClientService::ChangeORVStartUpType(bool delayedStart) {
-    const ScopedServiceHandle manager(
-        OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         return;
     }
@@ -83,8 +82,9 @@ void OrvClientService::ChangeORVStartUpType(bool delayedStart) {
     if (ORV::CRegUtil::GetRegValueOfDwordType(HKEY_LOCAL_MACHINE, kServiceKey,
                                               kDelayedAutostartValue, delayedAutostart) != 0) {
         if (delayedAutostart == (delayedStart ? 1U : 0U)) {
-            ORV::g_log.d(L"%s: ORV Startup Type already has Automatic Delay-Start settings requested",
-                         kChangeScope);
+            ORV::g_log.d(
+                L"%s: ORV Startup Type already has Automatic Delay-Start settings requested",
+                kChangeScope);
         } else {
             SERVICE_DELAYED_AUTO_START_INFO info{};
             info.fDelayedAutostart = delayedStart ? TRUE : FALSE;
@@ -107,8 +107,8 @@ void OrvClientService::ChangeORVStartUpType(bool delayedStart) {
     if (startType == SERVICE_AUTO_START) {
         ORV::g_log.d(L"%s: ORV Startup Type already Automatic", kChangeScope);
     } else if (ChangeServiceConfigW(service.get(), SERVICE_NO_CHANGE, SERVICE_AUTO_START,
-                                    SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr, nullptr)) {
+                                    SERVICE_NO_CHANGE, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                    nullptr, nullptr)) {
         ORV::g_log.d(L"%s: ORV Startup Type changed to Automatic", kChangeScope);
     }
 }

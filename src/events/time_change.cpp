@@ -47,9 +47,9 @@ bool RenderEventXml(EVT_HANDLE event, std::wstring& xml) {
 
 void OrvClientService::SubscribeToSystemEventLog() {
     // Kept so that Cleanup can close it: after EvtClose no callback reaches this object.
-    _hEventLogSubscription = EvtSubscribe(nullptr, nullptr, kSystemChannel, kTimeChangeQuery,
-                                          nullptr, this, &OrvClientService::EventLogCallback,
-                                          EvtSubscribeToFutureEvents);
+    _hEventLogSubscription =
+        EvtSubscribe(nullptr, nullptr, kSystemChannel, kTimeChangeQuery, nullptr, this,
+                     &OrvClientService::EventLogCallback, EvtSubscribeToFutureEvents);
 }
 
 void OrvClientService::CloseEventLogSubscription() {
@@ -59,8 +59,8 @@ void OrvClientService::CloseEventLogSubscription() {
     }
 }
 
-DWORD WINAPI OrvClientService::EventLogCallback(EVT_SUBSCRIBE_NOTIFY_ACTION action,
-                                                PVOID context, EVT_HANDLE event) {
+DWORD WINAPI OrvClientService::EventLogCallback(EVT_SUBSCRIBE_NOTIFY_ACTION action, PVOID context,
+                                                EVT_HANDLE event) {
     // Returns into the platform: nothing may escape.
     try {
         ORV::g_log.d(L"%s: Callback received %d", kCallbackScope, event);
@@ -101,8 +101,8 @@ int64_t OrvClientService::GetTimeDeltaFromEvent(EVT_HANDLE event) {
 void OrvClientService::SendTimeChangeNotification(int32_t timeDiffSeconds) {
     tsa::MutexLock lock(_timeChangeMutex);
     const int64_t now = _time64(nullptr);
-    const auto timeDiffBetweenLastNotification = static_cast<int32_t>(
-        static_cast<uint32_t>(std::llabs(_lastTimeChangeNotification - now)));
+    const auto timeDiffBetweenLastNotification =
+        static_cast<int32_t>(static_cast<uint32_t>(std::llabs(_lastTimeChangeNotification - now)));
     if (timeDiffSeconds > kMinimumChangeSeconds &&
         timeDiffBetweenLastNotification > kMinimumSecondsBetweenNotifications) {
         ORV::g_log.d(

@@ -8,10 +8,10 @@
 #include "service/orv_client_service.h"
 #include "shared/agent_factory.h"
 #include "shared/agent_initializer.h"
-#include "shared/stateless_helpers.h"
 #include "shared/device_info_provider.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
+#include "shared/stateless_helpers.h"
 
 namespace {
 
@@ -57,10 +57,10 @@ void OrvClientService::CreateFirstAgentGroup(Roster& roster) {
     agents->SetConfigPolicyAgent(_configPolicyAgent);
 
     // The core adapter is deliberately built without the configuration policy agent.
-    roster[2] = AdoptBuilt(std::make_shared<CoreAdapterAgent>(nullptr,
-                                                              std::shared_ptr<IConfigAgent>(),
-                                                              ORV::EpUrlProvider::GetInstance()),
-                           _coreAdapterAgent);
+    roster[2] =
+        AdoptBuilt(std::make_shared<CoreAdapterAgent>(nullptr, std::shared_ptr<IConfigAgent>(),
+                                                      ORV::EpUrlProvider::GetInstance()),
+                   _coreAdapterAgent);
     agents->SetCoreAdapterAgent(_coreAdapterAgent);
 
     CriticalEventLogger::Init({});
@@ -68,13 +68,13 @@ void OrvClientService::CreateFirstAgentGroup(Roster& roster) {
     roster[3] = Adopt(MDMAgent::GetInstance(), _mdmAgent);
     agents->SetMDMAgent(_mdmAgent);
 
-    roster[4] = AdoptBuilt(std::make_shared<orv::registration::DeviceRegistrationAgent>(
-                               _coreAdapterAgent, std::shared_ptr<CoreDeviceProvisionUtility>(),
-                               std::shared_ptr<DeviceProvisionUtility>(),
-                               ORV::EpUrlProvider::GetInstance(), std::shared_ptr<NetworkUtility>(),
-                               std::shared_ptr<DateTimeHelper>(),
-                               std::make_shared<ORV::RegistryHelper>()),
-                           _deviceRegistrationAgent);
+    roster[4] =
+        AdoptBuilt(std::make_shared<orv::registration::DeviceRegistrationAgent>(
+                       _coreAdapterAgent, std::shared_ptr<CoreDeviceProvisionUtility>(),
+                       std::shared_ptr<DeviceProvisionUtility>(), ORV::EpUrlProvider::GetInstance(),
+                       std::shared_ptr<NetworkUtility>(), std::shared_ptr<DateTimeHelper>(),
+                       std::make_shared<ORV::RegistryHelper>()),
+                   _deviceRegistrationAgent);
     agents->SetDeviceRegistrationAgent(_deviceRegistrationAgent);
 }
 

@@ -10,7 +10,8 @@
 namespace {
 constexpr const wchar_t* kWaitScope = L"OrvClientService::WaitOobeCompletion";
 constexpr const wchar_t* kImageScope = L"OrvClientService::CheckImageState";
-constexpr const wchar_t* kSetupStateKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup\\State";
+constexpr const wchar_t* kSetupStateKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup\\State";
 constexpr const wchar_t* kImageStateValue = L"ImageState";
 constexpr const wchar_t* kImageStateComplete = L"IMAGE_STATE_COMPLETE";
 constexpr DWORD kSettleAfterChangeMs = 100;
@@ -19,8 +20,8 @@ constexpr DWORD kOobePollMs = 30000;
 
 void OrvClientService::IsImageStateComplete(bool& complete) {
     std::wstring imageState;
-    if (ORV::CRegUtil::GetRegValueOfStringType(HKEY_LOCAL_MACHINE, kSetupStateKey,
-                                               kImageStateValue, imageState) != 0 &&
+    if (ORV::CRegUtil::GetRegValueOfStringType(HKEY_LOCAL_MACHINE, kSetupStateKey, kImageStateValue,
+                                               imageState) != 0 &&
         imageState == kImageStateComplete) {
         ORV::g_log.d(L"%s: Image State completed", L"OrvClientService::IsImageStateComplete");
         complete = true;
@@ -29,8 +30,7 @@ void OrvClientService::IsImageStateComplete(bool& complete) {
 
 bool OrvClientService::CheckImageState() {
     bool complete = false;
-    if (_regMonitor->AddMonitorKey(HKEY_LOCAL_MACHINE, kSetupStateKey, kImageStateValue, 0) ==
-        -1) {
+    if (_regMonitor->AddMonitorKey(HKEY_LOCAL_MACHINE, kSetupStateKey, kImageStateValue, 0) == -1) {
         ORV::g_log.d(L"%s: ImageState AddMonitor failed", kImageScope);
         return false;
     }

@@ -14,8 +14,8 @@ OrvClientService::OrvClientService(SERVICE_STATUS_HANDLE statusHandle)
       _hStatus(statusHandle) {}
 
 OrvClientService::~OrvClientService() {
-    for (HANDLE* handle : {&_hFullInitEvent, &_hStopEvent, &_hRunningMutex,
-                           &_hServiceStartedEvent}) {
+    for (HANDLE* handle :
+         {&_hFullInitEvent, &_hStopEvent, &_hRunningMutex, &_hServiceStartedEvent}) {
         if (*handle != nullptr) {
             CloseHandle(*handle);
             *handle = nullptr;

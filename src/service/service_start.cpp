@@ -5,12 +5,12 @@
 #include "platform/common_base/string_utils.h"
 #include "platform/common_base/utility.h"
 #include "platform/db_manager/database_manager.h"
-#include "shared/orv_info.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "service/orv_client_service.h"
 #include "shared/machine_information.h"
 #include "shared/notification_data.h"
 #include "shared/orv_helper_factory.h"
+#include "shared/orv_info.h"
 
 namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::OnStart";
@@ -40,8 +40,7 @@ void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
         ORV::DatabaseManager::GetInstance();
 
         ORVPublisherSubscriber::GetInstance()->Subscribe(
-            [this](ORVNotificationData& notification) { OnORVNotification(notification); },
-            false);
+            [this](ORVNotificationData& notification) { OnORVNotification(notification); }, false);
 
         if (WaitForSingleObject(_hStopEvent, kStopProbeMs) != WAIT_OBJECT_0) {
             _regMonitor = std::make_unique<ORV::CRegMonitor>();

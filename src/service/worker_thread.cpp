@@ -75,8 +75,9 @@ void OrvClientService::OrvWorkerThread() {
         const bool stoppedDuringInit = InitializeAgents();
         InitializeCommandProcessor();
         if (stoppedDuringInit) {
-            ORV::g_log.d(L"%s: Service stop initiated during initializing agents , so calling UnInit",
-                         kScope);
+            ORV::g_log.d(
+                L"%s: Service stop initiated during initializing agents , so calling UnInit",
+                kScope);
             UnInit();
             ORV::g_log.d(L"%s: UnInit completed - exiting worker thread", kScope);
             return;
