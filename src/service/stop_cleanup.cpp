@@ -151,8 +151,7 @@ void OrvClientService::CleanupSteps() {
         _hResCoInit = E_UNEXPECTED;
     } else {
         ORV::g_log.e(
-            L"%s: Either CoInitializeEx did not called or failed with %d. Avoid calling "
-            L"CoUninitialize",
+            L"%s: Either CoInitializeEx did not called or failed with %d. Avoid calling CoUninitialize",
             kCleanupScope, _hResCoInit);
     }
     ORV::g_log.d(L"%s: Exit", kCleanupScope);
