@@ -5,6 +5,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
+#include "sim/client/state_book.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr char kComponent[] = "ORV::PluginManager";
 
-class PluginBook {
+class PluginBook : public orvsim::client::StateBook<orvsim::PluginState> {
   public:
     void UpdateSession(int session, bool suspend) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
@@ -46,20 +47,6 @@ class PluginBook {
         }
         return state_.userPluginsRunning;
     }
-
-    orvsim::PluginState State() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return state_;
-    }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        state_ = {};
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    orvsim::PluginState state_ GUARDED_BY(mutex_);
 };
 
 PluginBook& ThePlugins() {

@@ -9,6 +9,7 @@
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
+#include "sim/client/state_book.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
@@ -17,7 +18,7 @@ namespace {
 constexpr char kDeviceContextComponent[] = "DeviceContextEventMonitor";
 constexpr char kClientComponent[] = "ORVEventMonitor";
 
-class MonitorBook {
+class MonitorBook : public orvsim::client::StateBook<orvsim::MonitorState> {
   public:
     void StartDeviceContext() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
@@ -46,20 +47,6 @@ class MonitorBook {
         tsa::MutexLock lock(mutex_);
         state_.clientEventMonitorRunning = running;
     }
-
-    orvsim::MonitorState State() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return state_;
-    }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        state_ = {};
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    orvsim::MonitorState state_ GUARDED_BY(mutex_);
 };
 
 MonitorBook& TheMonitors() {

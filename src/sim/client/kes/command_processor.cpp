@@ -2,6 +2,7 @@
 
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
+#include "sim/client/state_book.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 constexpr char kComponent[] = "KESCommandProcessor";
 
-class ProcessorBook {
+class ProcessorBook : public orvsim::client::StateBook<orvsim::CommandProcessorState> {
   public:
     // Whether the call changed anything.
     bool SetInitialized(bool initialized) EXCLUDES(mutex_) {
@@ -21,20 +22,6 @@ class ProcessorBook {
         ++(initialized ? state_.inits : state_.uninits);
         return true;
     }
-
-    orvsim::CommandProcessorState State() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return state_;
-    }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        state_ = {};
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    orvsim::CommandProcessorState state_ GUARDED_BY(mutex_);
 };
 
 ProcessorBook& TheBook() {
