@@ -16,7 +16,8 @@ constexpr std::int64_t kCountMax = 1000000;
 
 const std::vector<std::string_view> kKinds = {
     "log",          "logOrder",      "call",        "calls",    "publication", "publications",
-    "statusReport", "statusReports", "startupType", "duration", "registry",    "anyOf"};
+    "statusReport", "statusReports", "startupType", "duration", "registry",    "anyOf",
+    "allOf"};
 
 std::optional<std::int32_t> Int32(const JsonNode& node) {
     auto number = node.Integer(std::numeric_limits<std::int32_t>::min(),
@@ -205,7 +206,8 @@ void ReadKind(JsonObject& object, Expectation& expectation) {
             break;
         }
         case ExpectationKind::kAnyOf:
-            expectation.anyOf = ListOf<Expectation>(
+        case ExpectationKind::kAllOf:
+            expectation.group = ListOf<Expectation>(
                 member, [](const JsonNode& n) { return std::optional<Expectation>(One(n)); });
             break;
     }

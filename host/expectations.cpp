@@ -262,7 +262,7 @@ ExpectationResult Evaluate(const Expectation& e, const Snapshot& snapshot,
             break;
         case ExpectationKind::kAnyOf: {
             std::vector<std::string> alternatives;
-            for (const Expectation& alternative : e.anyOf) {
+            for (const Expectation& alternative : e.group) {
                 const ExpectationResult one = Evaluate(alternative, snapshot, where);
                 result.met = result.met || one.met;
                 alternatives.push_back(one.name + ": " + one.actual);
@@ -270,8 +270,21 @@ ExpectationResult Evaluate(const Expectation& e, const Snapshot& snapshot,
             result.actual = fmt::format("none held ({})", fmt::join(alternatives, "; "));
             break;
         }
+        case ExpectationKind::kAllOf: {
+            std::vector<std::string> failed;
+            for (const Expectation& member : e.group) {
+                const ExpectationResult one = Evaluate(member, snapshot, where);
+                if (!one.met) {
+                    failed.push_back(one.name + ": " + one.actual);
+                }
+            }
+            result.met = failed.empty();
+            result.actual = fmt::format("not held: {}", fmt::join(failed, "; "));
+            break;
+        }
     }
-    if (!result.met && e.kind != ExpectationKind::kAnyOf) {
+    const bool grouped = e.kind == ExpectationKind::kAnyOf || e.kind == ExpectationKind::kAllOf;
+    if (!result.met && !grouped) {
         const std::string hint = ContextHint(e);
         if (!hint.empty()) {
             result.context = NearestLines(snapshot.lines, hint);
@@ -334,13 +347,15 @@ std::string DescribeExpectation(const Expectation& e) {
                                : e.registry->dword
                                    ? fmt::format("= dword {}", *e.registry->dword)
                                    : fmt::format("= \"{}\"", e.registry->text.value_or("")));
-        case ExpectationKind::kAnyOf: {
+        case ExpectationKind::kAnyOf:
+        case ExpectationKind::kAllOf: {
             std::vector<std::string> texts;
-            for (const Expectation& alternative : e.anyOf) {
-                texts.push_back(alternative.name.empty() ? DescribeExpectation(alternative)
-                                                         : alternative.name);
+            for (const Expectation& member : e.group) {
+                texts.push_back(member.name.empty() ? DescribeExpectation(member) : member.name);
             }
-            return fmt::format("any of: {}", fmt::join(texts, " | "));
+            return e.kind == ExpectationKind::kAnyOf
+                       ? fmt::format("any of: {}", fmt::join(texts, " | "))
+                       : fmt::format("all of: {}", fmt::join(texts, " & "));
         }
     }
     return "expectation";

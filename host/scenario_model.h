@@ -171,6 +171,7 @@ enum class ExpectationKind {
     kDuration,       // a duration on the machine's clock
     kRegistry,       // a registry value
     kAnyOf,          // at least one of several expectations
+    kAllOf,          // every one of several expectations (an alternative of an anyOf)
 };
 
 // Host-measured spans a duration expectation can name.
@@ -207,7 +208,8 @@ struct Expectation {
     // kRegistry
     std::optional<RegistryEdit> registry;  // remove = expect the value to be absent
 
-    std::vector<Expectation> anyOf;
+    // kAnyOf, kAllOf
+    std::vector<Expectation> group;
 };
 
 // ---- Timeline -----------------------------------------------------------------------------

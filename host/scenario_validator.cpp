@@ -13,8 +13,8 @@ void CheckExpectation(const Expectation& expectation, Diagnostics& diagnostics) 
         *expectation.atLeastMs > *expectation.atMostMs) {
         diagnostics.Add(expectation.path, "the duration's \"atLeastMs\" is above its \"atMostMs\"");
     }
-    for (const Expectation& alternative : expectation.anyOf) {
-        CheckExpectation(alternative, diagnostics);
+    for (const Expectation& member : expectation.group) {
+        CheckExpectation(member, diagnostics);
     }
 }
 

@@ -12,6 +12,7 @@ namespace {
 
 using std::chrono::milliseconds;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::SizeIs;
 
 class ExpectationsTest : public ::testing::Test {
@@ -178,14 +179,23 @@ TEST_F(ExpectationsTest, DurationsOnTheMachineClock) {
     EXPECT_THAT(results[4].actual, HasSubstr("did not happen"));
 }
 
-TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHolds) {
+TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHoldsAndAllOfWhenEveryMemberDoes) {
     Line("won by OnStop");
+    Line("skipped by pre-shutdown");
     const auto results = Judge(R"([
         {"anyOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
-        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]}
+        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "skipped by pre-shutdown"}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "won by pre-shutdown"}]},
+        {"anyOf": [{"allOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
+                   {"allOf": [{"log": "won by OnStop", "count": 1},
+                              {"log": "won by pre-shutdown", "absent": true}]}]}
     ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false}));
+    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, true}));
     EXPECT_THAT(results[1].actual, HasSubstr("none held"));
+    EXPECT_THAT(results[3].actual, HasSubstr("won by pre-shutdown"))
+        << "only the member that failed is named";
+    EXPECT_THAT(results[3].actual, Not(HasSubstr("skipped")));
 }
 
 TEST_F(ExpectationsTest, StartupTypeAndRegistryReadTheMachineAsItIsNow) {

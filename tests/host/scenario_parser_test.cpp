@@ -121,9 +121,9 @@ TEST_F(ScenarioParserTest, ReadsExpectationsWithTheirCounts) {
     ASSERT_TRUE(e[5].delayedAutostart.has_value());
     EXPECT_FALSE(e[5].delayedAutostart->has_value());
     EXPECT_EQ(e[6].to->match, TextMatch::kPrefix);
-    ASSERT_THAT(e[7].anyOf, SizeIs(2));
-    EXPECT_TRUE(e[7].anyOf[1].registry->remove);
-    EXPECT_EQ(e[7].anyOf[1].path, "$.expect[7].anyOf[1]");
+    ASSERT_THAT(e[7].group, SizeIs(2));
+    EXPECT_TRUE(e[7].group[1].registry->remove);
+    EXPECT_EQ(e[7].group[1].path, "$.expect[7].anyOf[1]");
 }
 
 TEST_F(ScenarioParserTest, RejectsMisspeltKeysWithTheirPathAndTheKeyMeant) {
