@@ -15,9 +15,9 @@ namespace {
 constexpr std::int64_t kCountMax = 1000000;
 
 const std::vector<std::string_view> kKinds = {
-    "log",          "logOrder",      "call",        "calls",    "publication", "publications",
-    "statusReport", "statusReports", "startupType", "duration", "registry",    "anyOf",
-    "allOf"};
+    "log",          "logOrder",     "call",          "calls",       "publication",
+    "publications", "statusReport", "statusReports", "startupType", "duration",
+    "registry",     "anyOf",        "allOf"};
 
 std::optional<std::int32_t> Int32(const JsonNode& node) {
     auto number = node.Integer(std::numeric_limits<std::int32_t>::min(),
