@@ -67,12 +67,15 @@ TEST_F(StopTest, StopAfterFullInitLetsTheWorkerTakeTheAgentsDown) {
         "ORVCore::OnServiceStop",
         "ORVPublisherSubscriber::SetStopRequest",
         "ORVPublisherSubscriber::Cleanup",
-        "ORV::ThreadGarbageCollector::CleanUp",
         "ORVEventMonitor::Shutdown",
         "ORV::CRegMonitor::Stop",
         "orv::AgentFactory::ReleaseInstance",
         "orv::ORVHelperFactory::ReleaseInstance",
     }));
+    // The worker's take-down runs once the stop event is set and may overtake the cleanup's
+    // own bus calls; the cleanup joins it before shutting the monitors down.
+    EXPECT_TRUE(TracedInOrder({"ORVCore::OnServiceStop", "ORV::ThreadGarbageCollector::CleanUp",
+                               "ORVEventMonitor::Shutdown"}));
     EXPECT_THAT(ArgumentsOf("ORVPublisherSubscriber", "Notify"),
                 ::testing::ElementsAre("91", "0", "", ""));
     // The stop notification is the cleanup's last object to go.
