@@ -4,6 +4,11 @@
 #include <cstdio>
 #include <deque>
 #include <iterator>
+#include <map>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <utility>
 
 #include "sim/common_base/unicode.h"
 #include "winapi/annotated_mutex.h"
@@ -14,11 +19,36 @@ namespace {
 
 constexpr std::size_t kDefaultCapacity = 200000;
 
+struct RefusedCall {
+    std::string_view component;
+    std::string_view operation;
+    std::string_view why;
+};
+
+// Entries traced where an exception would end the process rather than reach the client.
+constexpr RefusedCall kRefusedCalls[] = {
+    {"ORVPublisherSubscriber", "HandlerFailed",
+     "it is traced by the bus's delivery thread while it handles a subscriber's exception"},
+    {"ConfigPolicyAgent", "AnnounceFullInit",
+     "it is traced on the full-init announcer's own thread, where nothing catches"},
+};
+
+struct ThrowArrangement {
+    ArrangedException kind = ArrangedException::kRuntimeError;
+    int remaining = 0;  // <= 0: every call
+};
+
+using CallKey = std::pair<std::string, std::string>;
+
 class CallTrace {
   public:
-    void Append(TraceEntry entry) EXCLUDES(mutex_) {
+    // Returns the exception arranged for this entry, if any; the caller throws it once the
+    // lock is released.
+    std::optional<ArrangedException> Append(TraceEntry entry) EXCLUDES(mutex_) {
+        std::optional<ArrangedException> toThrow;
         {
             tsa::MutexLock lock(mutex_);
+            toThrow = TakeThrowLocked(entry);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
             if (observer_) {
@@ -27,6 +57,17 @@ class CallTrace {
             TrimLocked();
         }
         appended_.NotifyAll();
+        return toThrow;
+    }
+
+    void ArrangeThrow(CallKey call, ThrowArrangement arrangement) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        throws_[std::move(call)] = arrangement;
+    }
+
+    void ClearThrows() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        throws_.clear();
     }
 
     std::vector<TraceEntry> Select(const std::function<bool(const TraceEntry&)>& match)
@@ -77,6 +118,21 @@ class CallTrace {
     }
 
   private:
+    std::optional<ArrangedException> TakeThrowLocked(const TraceEntry& entry) REQUIRES(mutex_) {
+        if (throws_.empty()) {
+            return std::nullopt;
+        }
+        const auto found = throws_.find(CallKey(entry.component, entry.operation));
+        if (found == throws_.end()) {
+            return std::nullopt;
+        }
+        const ArrangedException kind = found->second.kind;
+        if (found->second.remaining > 0 && --found->second.remaining == 0) {
+            throws_.erase(found);
+        }
+        return kind;
+    }
+
     void TrimLocked() REQUIRES(mutex_) {
         while (entries_.size() > capacity_) {
             entries_.pop_front();
@@ -91,6 +147,7 @@ class CallTrace {
     std::uint64_t dropped_ GUARDED_BY(mutex_) = 0;
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultCapacity;
     TraceObserver observer_ GUARDED_BY(mutex_);
+    std::map<CallKey, ThrowArrangement> throws_ GUARDED_BY(mutex_);
 };
 
 // Never destroyed: stand-ins may still trace from threads that outlive static destruction.
@@ -125,7 +182,44 @@ void Trace(std::string_view component, std::string_view operation,
     entry.operation = operation;
     entry.arguments = std::move(arguments);
     entry.threadId = static_cast<std::uint32_t>(GetCurrentThreadId());
-    TheTrace().Append(std::move(entry));
+    const std::optional<ArrangedException> arranged = TheTrace().Append(std::move(entry));
+    if (!arranged) {
+        return;
+    }
+    if (*arranged == ArrangedException::kBadArrayNewLength) {
+        throw std::bad_array_new_length();
+    }
+    throw std::runtime_error("arranged failure of " + std::string(component) +
+                             "::" + std::string(operation));
+}
+
+std::string ArrangeThrowRefusal(std::string_view component, std::string_view operation) {
+    if (component.empty() || operation.empty()) {
+        return "a call to throw from needs both a component and an operation";
+    }
+    const std::string call = std::string(component) + "::" + std::string(operation);
+    if (operation.starts_with("~")) {
+        return call + " is a destructor; an exception out of it would end the process";
+    }
+    for (const RefusedCall& refused : kRefusedCalls) {
+        if (refused.component == component && refused.operation == operation) {
+            return call + " cannot throw: " + std::string(refused.why);
+        }
+    }
+    return {};
+}
+
+void ArrangeThrow(std::string_view component, std::string_view operation, ArrangedException kind,
+                  int times) {
+    if (std::string refusal = ArrangeThrowRefusal(component, operation); !refusal.empty()) {
+        throw std::invalid_argument(refusal);
+    }
+    TheTrace().ArrangeThrow(CallKey(component, operation),
+                            ThrowArrangement{kind, times <= 0 ? 0 : times});
+}
+
+void ClearArrangedThrows() {
+    TheTrace().ClearThrows();
 }
 
 std::vector<TraceEntry> TraceSnapshot() {

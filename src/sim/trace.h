@@ -31,9 +31,44 @@ struct TraceEntry {
     std::uint32_t threadId = 0;          // GetCurrentThreadId() of the caller
 };
 
-// Appends one entry.
+// Appends one entry. Throws when an arranged failure (below) matches it.
 void Trace(std::string_view component, std::string_view operation,
            std::vector<std::string> arguments = {});
+
+// --- Arranged exceptions ----------------------------------------------------------------
+// A traced call can be made to throw, so that the client's handling of a sibling library that
+// throws can be exercised. Trace records the matching entry first and then, outside the
+// trace's lock, throws: std::runtime_error("arranged failure of Component::operation") or
+// std::bad_array_new_length (which carries no text of its own).
+//
+// Where the call's effect stands depends on where its stand-in traces it. Most trace at entry,
+// before they do anything, so the call has no effect; a call that changes state at once traces
+// once the change can be seen (e.g. ORVPublisherSubscriber::Notify has queued its
+// notification, SetStopRequest has set the request, GeneralAppSettingsAgent::shutdownInitiated
+// has set its flag); a call that takes time traces "<call>" at its start and "<call>Done" at
+// its end, so arranging the "...Done" entry throws after the work was done.
+//
+// Every call the client makes into a stand-in on its own thread may be arranged; the
+// stand-ins keep their locks in RAII guards and leave their state whole when a trace throws.
+// Refused with std::invalid_argument: an empty component or operation, destructors (an
+// operation starting with "~"), and the entries the stand-ins make on threads of their own or
+// while handling another failure, where nothing could catch it:
+// ORVPublisherSubscriber::HandlerFailed (the bus's delivery thread, inside its catch) and
+// ConfigPolicyAgent::AnnounceFullInit (the announcer's thread). The logger is not traced, so
+// it cannot be made to throw. A call under a TraceSilence is neither recorded nor thrown from.
+// An arrangement for a call no stand-in makes is accepted and never fires.
+enum class ArrangedException { kRuntimeError, kBadArrayNewLength };
+
+// The next `times` matching calls throw `kind` (every call, until cleared, when `times` <= 0).
+// A second arrangement for the same call replaces the first. Any thread.
+void ArrangeThrow(std::string_view component, std::string_view operation, ArrangedException kind,
+                  int times = 1);
+
+// Removes every arranged exception. ResetCommonBase and ResetClient do too; ClearTrace not.
+void ClearArrangedThrows();
+
+// Why the call cannot be arranged to throw; empty when it can.
+std::string ArrangeThrowRefusal(std::string_view component, std::string_view operation);
 
 // A copy of every entry still held, oldest first.
 std::vector<TraceEntry> TraceSnapshot();

@@ -46,6 +46,8 @@ void Publish(int topicId, int eventState, const std::wstring& payload) {
 }
 
 void ResetClient() {
+    // No arranged exception may fire inside the reset itself.
+    ClearArrangedThrows();
     // The announcer first: it publishes on the bus.
     client::ResetFullInitAnnouncer();
     {

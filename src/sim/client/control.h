@@ -166,9 +166,9 @@ void Publish(int topicId, int eventState, const std::wstring& payload = {});
 // Withdraws a pending full-init announcement; stops the bus, dropping what it has not yet
 // delivered (no handler runs once this returns), and releases its subscribers; clears the
 // publication record; puts every arrangement and every stand-in's state of this API back to
-// its default. The common base library's arrangements, the helper factory (like the common
-// base's agent factory) and the call trace are left alone. Not to be called while the client
-// runs.
+// its default, and removes the exceptions arranged on traced calls (sim/trace.h). The common
+// base library's arrangements, the helper factory (like the common base's agent factory) and
+// the call trace are left alone. Not to be called while the client runs.
 void ResetClient();
 
 }  // namespace orvsim

@@ -19,8 +19,9 @@ namespace orvsim {
 // Puts every common base stand-in back to its defaults: agent arrangements, environment
 // arrangements (and no active user session), g_log (no file, every level, no lines kept), the
 // operational events and the manager's realm, the critical-event callback, the agent
-// initializer's list and the version text. The log directory, the agent factory and the call
-// trace are left alone (ClearTrace clears the trace). Not to be called while the client runs.
+// initializer's list, the version text and the exceptions arranged on traced calls. The log
+// directory, the agent factory and the call trace are left alone (ClearTrace clears the
+// trace). Not to be called while the client runs.
 void ResetCommonBase();
 
 }  // namespace orvsim

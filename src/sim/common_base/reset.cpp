@@ -2,6 +2,7 @@
 #include "shared/agent_initializer.h"
 #include "sim/common_base/control.h"
 #include "sim/common_base/internal_reset.h"
+#include "sim/trace.h"
 
 namespace orvsim {
 
@@ -13,6 +14,7 @@ void ResetCommonBase() {
     internal::ResetCriticalEventCallback();
     internal::ResetAgentInitializer();
     ORV::utility::OrvVersionName.clear();
+    ClearArrangedThrows();
 }
 
 }  // namespace orvsim
