@@ -8,6 +8,7 @@
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
 #include "sim/common_base/unicode.h"
+#include "sim/trace.h"
 #include "winapi/sim/control.h"
 
 namespace orvhost {
@@ -215,6 +216,13 @@ void ApplyClient(const ClientArrangement& client) {
     }
     if (client.diagnosticsScanDurationMs) {
         orvsim::ArrangeDiagnosticsScanDuration(milliseconds(*client.diagnosticsScanDurationMs));
+    }
+    for (const ThrowArrangement& arrangement : client.throws) {
+        orvsim::ArrangeThrow(arrangement.component, arrangement.operation,
+                             arrangement.exception == ThrownException::kBadArrayNewLength
+                                 ? orvsim::ArrangedException::kBadArrayNewLength
+                                 : orvsim::ArrangedException::kRuntimeError,
+                             arrangement.times ? static_cast<int>(*arrangement.times) : 0);
     }
 }
 

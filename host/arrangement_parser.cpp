@@ -9,6 +9,7 @@
 
 #include "host/parser_parts.h"
 #include "host/scenario_names.h"
+#include "sim/trace.h"
 
 namespace orvhost::parse {
 
@@ -172,6 +173,67 @@ std::optional<UserProcessBehaviour> UserProcess(const JsonNode& node) {
     return behaviour;
 }
 
+std::optional<unsigned> Times(const JsonNode& node, bool& valid) {
+    const Json::Value& value = node.value();
+    if (value.isString() && value.asString() == "always") {
+        return std::nullopt;
+    }
+    if ((value.type() == Json::intValue || value.type() == Json::uintValue) && value.isInt64() &&
+        value.asInt64() >= 1 && value.asInt64() <= 1000000) {
+        return static_cast<unsigned>(value.asInt64());
+    }
+    node.Expected("an integer from 1 to 1000000 or \"always\"");
+    valid = false;
+    return std::nullopt;
+}
+
+ThrowArrangement Throw(const JsonNode& node) {
+    JsonObject object(node);
+    ThrowArrangement arrangement;
+    arrangement.path = node.path();
+    if (auto call = object.Require("call")) {
+        // The same "Component::operation" form as the call matchers.
+        const CallMatcher matcher = call->value().isString() ? parse::Call(*call) : CallMatcher{};
+        if (!call->value().isString()) {
+            call->Expected("\"Component::operation\"");
+        } else if (!matcher.component.empty()) {
+            arrangement.component = matcher.component;
+            arrangement.operation = matcher.operation;
+            if (std::string refusal =
+                    orvsim::ArrangeThrowRefusal(matcher.component, matcher.operation);
+                !refusal.empty()) {
+                call->Error(refusal);
+            }
+        }
+    }
+    if (auto exception = object.Require("exception")) {
+        if (auto kind = exception->Enum<ThrownException>(
+                {{"runtime_error", ThrownException::kRuntimeError},
+                 {"bad_array_new_length", ThrownException::kBadArrayNewLength}})) {
+            arrangement.exception = *kind;
+        }
+    }
+    if (auto times = object.Take("times")) {
+        bool valid = true;
+        const std::optional<unsigned> count = Times(*times, valid);
+        if (valid) {
+            arrangement.times = count;
+        }
+    }
+    object.RejectUnknown();
+    return arrangement;
+}
+
+std::vector<ThrowArrangement> ThrowList(const JsonNode& node) {
+    std::vector<ThrowArrangement> throws;
+    if (auto elements = node.Array()) {
+        for (const JsonNode& element : *elements) {
+            throws.push_back(Throw(element));
+        }
+    }
+    return throws;
+}
+
 }  // namespace
 
 MachineArrangement Machine(const JsonNode& node, bool midRun) {
@@ -255,6 +317,9 @@ ClientArrangement Client(const JsonNode& node) {
              [](const JsonNode& n) { return n.NonEmptyString(); });
     Optional(object, "tagCollectionDurationMs", client.tagCollectionDurationMs, Milliseconds);
     Optional(object, "diagnosticsScanDurationMs", client.diagnosticsScanDurationMs, Milliseconds);
+    if (auto throws = object.Take("throws")) {
+        client.throws = ThrowList(*throws);
+    }
     object.RejectUnknown();
     return client;
 }

@@ -97,6 +97,18 @@ struct UserProcessBehaviour {
     std::optional<std::optional<int>> sessionChangeAnswer;
 };
 
+enum class ThrownException { kRuntimeError, kBadArrayNewLength };
+
+// A traced call of a stand-in that throws (std::runtime_error or std::bad_array_new_length)
+// after it was recorded.
+struct ThrowArrangement {
+    std::string component;  // "ORVCore" of "ORVCore::OnServiceStop"
+    std::string operation;  // "OnServiceStop"
+    ThrownException exception = ThrownException::kRuntimeError;
+    std::optional<unsigned> times = 1;  // empty: every call
+    std::string path;                   // JSON path, for messages
+};
+
 struct ClientArrangement {
     std::map<std::string, AgentArrangement> agents;  // by agent name
     std::optional<RegistrationArrangement> registration;
@@ -107,6 +119,7 @@ struct ClientArrangement {
     std::optional<std::string> serviceVersion;
     std::optional<std::int64_t> tagCollectionDurationMs;
     std::optional<std::int64_t> diagnosticsScanDurationMs;
+    std::vector<ThrowArrangement> throws;
 };
 
 // ---- Matchers -----------------------------------------------------------------------------
@@ -243,6 +256,9 @@ struct Step {
     std::optional<Condition> after;         // wait before the action (races: act once X happened)
     std::optional<Condition> until;         // wait after the action
 
+    // kStart, kStop: the exception the scenario expects to escape the entry point (the host
+    // contains it); any other escape, or none, fails the step.
+    std::optional<ThrownException> escapes;
     // kControl, kPowerEvent (eventType), kSessionChange (eventType = reason)
     std::uint32_t control = 0;
     std::uint32_t eventType = 0;

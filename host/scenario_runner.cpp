@@ -29,6 +29,21 @@ void Announce(const std::string& name, int depth) {
 void Collect(const StepRunner& runner, const Evidence& evidence, const ServiceHost& host,
              RunResult& result) {
     result.steps = runner.Outcomes();
+    // An exception out of OnStart reaches no step (the start step returned at once); it fails
+    // the run here unless its step expected it.
+    for (const EntryCall& call : host.EntryCalls()) {
+        if (call.entry == "OnStart" && call.escaped && !call.escapeExpected) {
+            StepOutcome escape;
+            escape.name = "OnStart (on its start thread)";
+            escape.path = "$.timeline";
+            escape.finished = true;
+            escape.detail = "OnStart let an exception escape: " + *call.escaped;
+            escape.threadId = call.threadId;
+            escape.began = call.began;
+            escape.ended = call.returned.value_or(call.began);
+            result.steps.push_back(std::move(escape));
+        }
+    }
     result.evidence = TakeSnapshot(evidence, host);
     result.expectations = runner.CheckResults();
     result.logFile = orvsim::LogFilePath().string();

@@ -18,6 +18,21 @@ void CheckExpectation(const Expectation& expectation, Diagnostics& diagnostics) 
     }
 }
 
+// A second arrangement of the same call would silently replace the first.
+void CheckThrows(const ClientArrangement& client, Diagnostics& diagnostics) {
+    for (std::size_t i = 0; i < client.throws.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (client.throws[i].component == client.throws[j].component &&
+                client.throws[i].operation == client.throws[j].operation) {
+                diagnostics.Add(client.throws[i].path,
+                                fmt::format("\"{}::{}\" is already arranged to throw at {}",
+                                            client.throws[i].component, client.throws[i].operation,
+                                            client.throws[j].path));
+            }
+        }
+    }
+}
+
 void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diagnostics);
 
 // The host plays one service host: it never calls OnStart twice at once, nor OnStop.
@@ -49,6 +64,9 @@ void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diag
             diagnostics.Add(step.path,
                             "the clock's scale cannot change inside a \"together\" group");
         }
+        if (step.client) {
+            CheckThrows(*step.client, diagnostics);
+        }
         for (const Expectation& expectation : step.expectations) {
             CheckExpectation(expectation, diagnostics);
         }
@@ -58,6 +76,7 @@ void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diag
 }  // namespace
 
 void ValidateScenario(const Scenario& scenario, Diagnostics& diagnostics) {
+    CheckThrows(scenario.client, diagnostics);
     CheckSteps(scenario.timeline, false, diagnostics);
     for (const Expectation& expectation : scenario.expectations) {
         CheckExpectation(expectation, diagnostics);

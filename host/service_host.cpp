@@ -2,6 +2,11 @@
 
 #include <cstddef>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
 
 #include "service/entry_points.h"
 #include "sim/common_base/log_control.h"
@@ -23,6 +28,30 @@ std::uint32_t ThisThread() {
     return static_cast<std::uint32_t>(GetCurrentThreadId());
 }
 
+std::string Describe(const std::exception& error) {
+    if (dynamic_cast<const std::bad_array_new_length*>(&error) != nullptr) {
+        return "std::bad_array_new_length";
+    }
+    if (dynamic_cast<const std::runtime_error*>(&error) != nullptr) {
+        return std::string("std::runtime_error: ") + error.what();
+    }
+    return std::string("std::exception: ") + error.what();
+}
+
+// Runs one entry point and returns what escaped it. A real service host would die of it; this
+// one reports it instead.
+template <class Entry>
+std::optional<std::string> Contained(Entry&& entry) {
+    try {
+        entry();
+    } catch (const std::exception& error) {
+        return Describe(error);
+    } catch (...) {
+        return std::string("an exception of unknown type");
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 ServiceHost::ServiceHost(SERVICE_STATUS_HANDLE statusHandle) : statusHandle_(statusHandle) {}
@@ -40,23 +69,36 @@ ServiceHost::~ServiceHost() {
 
 std::size_t ServiceHost::BeginEntry(const char* entry) {
     tsa::MutexLock lock(mutex_);
-    entries_.push_back(EntryCall{entry, ThisThread(), winsim::clock::MonotonicNow(), std::nullopt});
+    EntryCall call;
+    call.entry = entry;
+    call.threadId = ThisThread();
+    call.began = winsim::clock::MonotonicNow();
+    entries_.push_back(std::move(call));
     return entries_.size() - 1;
 }
 
-void ServiceHost::EndEntry(std::size_t index) {
+void ServiceHost::EndEntry(std::size_t index, std::optional<std::string> escaped) {
     const milliseconds now = winsim::clock::MonotonicNow();
     tsa::MutexLock lock(mutex_);
     entries_[index].returned = now;
+    entries_[index].escaped = std::move(escaped);
 }
 
-void ServiceHost::Start() {
+std::shared_future<std::optional<std::string>> ServiceHost::Start(bool escapeExpected) {
+    auto ended = std::make_shared<std::promise<std::optional<std::string>>>();
+    std::shared_future<std::optional<std::string>> result = ended->get_future().share();
     tsa::MutexLock lock(mutex_);
-    startThreads_.emplace_back([this] {
+    startThreads_.emplace_back([this, ended, escapeExpected] {
         const std::size_t entry = BeginEntry("OnStart");
-        OnStart(statusHandle_);
-        EndEntry(entry);
+        {
+            tsa::MutexLock record(mutex_);
+            entries_[entry].escapeExpected = escapeExpected;
+        }
+        std::optional<std::string> escaped = Contained([this] { OnStart(statusHandle_); });
+        EndEntry(entry, escaped);
+        ended->set_value(std::move(escaped));
     });
+    return result;
 }
 
 bool ServiceHost::WaitForStartReturned(milliseconds realTimeout) {
@@ -128,10 +170,10 @@ void ServiceHost::ChangeClock(milliseconds delta) {
     SendTimeChange(winsim::clock::ToFileTime(before), winsim::clock::ToFileTime(after));
 }
 
-void ServiceHost::Stop() {
+std::optional<std::string> ServiceHost::Stop() {
     const std::size_t entry = BeginEntry("OnStop");
-    OnStop();
-    EndEntry(entry);
+    std::optional<std::string> escaped = Contained([] { OnStop(); });
+    EndEntry(entry, escaped);
     tsa::MutexLock joining(joinMutex_);
     std::vector<std::thread> threads;
     {
@@ -141,6 +183,7 @@ void ServiceHost::Stop() {
     for (std::thread& thread : threads) {
         thread.join();
     }
+    return escaped;
 }
 
 int ServiceHost::ControlsDelivered() const {

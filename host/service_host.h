@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <string>
 #include <thread>
@@ -26,6 +27,10 @@ struct EntryCall {
     std::uint32_t threadId = 0;
     std::chrono::milliseconds began{0};
     std::optional<std::chrono::milliseconds> returned;
+    // The exception that left the entry point, as "<type>: <message>" (on Windows it would
+    // have ended the service host's process), and whether the scenario said it would.
+    std::optional<std::string> escaped;
+    bool escapeExpected = false;
 };
 
 struct DeliveredControl {
@@ -43,8 +48,10 @@ class ServiceHost {
     ServiceHost(const ServiceHost&) = delete;
     ServiceHost& operator=(const ServiceHost&) = delete;
 
-    // Calls OnStart on a new start thread and returns at once.
-    void Start();
+    // Calls OnStart on a new start thread and returns at once. The future becomes ready when
+    // OnStart has returned, with the exception that escaped it, if one did (the host contains
+    // it and goes on; see EntryCall::escaped).
+    std::shared_future<std::optional<std::string>> Start(bool escapeExpected = false);
     // Waits until OnStart has returned; false after `realTimeout`.
     bool WaitForStartReturned(std::chrono::milliseconds realTimeout);
     // Waits until the worker has fully initialised the agents; false after `realTimeout`.
@@ -61,8 +68,9 @@ class ServiceHost {
     // its time-change event, and the service receives SERVICE_CONTROL_TIMECHANGE.
     void ChangeClock(std::chrono::milliseconds delta);
 
-    // Calls OnStop and then joins the start threads started so far.
-    void Stop();
+    // Calls OnStop and then joins the start threads started so far. Returns the exception
+    // that escaped OnStop, if one did.
+    std::optional<std::string> Stop();
 
     int ControlsDelivered() const;
     std::vector<DeliveredControl> Controls() const;
@@ -73,7 +81,7 @@ class ServiceHost {
 
   private:
     std::size_t BeginEntry(const char* entry);
-    void EndEntry(std::size_t index);
+    void EndEntry(std::size_t index, std::optional<std::string> escaped);
 
     const SERVICE_STATUS_HANDLE statusHandle_;
     mutable tsa::Mutex mutex_;

@@ -267,6 +267,11 @@ void ReadKindFields(JsonObject& object, Step& step) {
     switch (step.kind) {
         case StepKind::kStart:
         case StepKind::kStop:
+            Optional(object, "escapes", step.escapes, [](const JsonNode& n) {
+                return n.Enum<ThrownException>(
+                    {{"runtime_error", ThrownException::kRuntimeError},
+                     {"bad_array_new_length", ThrownException::kBadArrayNewLength}});
+            });
             break;
         case StepKind::kControl:
             if (auto code = object.Require("code")) {

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <future>
 #include <latch>
 #include <stdexcept>
 #include <thread>
@@ -33,6 +34,31 @@ std::string DescribeCondition(const Condition& condition) {
         what += fmt::format(" {} times", condition.count);
     }
     return what + (condition.onlyNew ? " (new)" : "");
+}
+
+std::string_view TypeName(ThrownException exception) {
+    return exception == ThrownException::kBadArrayNewLength ? "std::bad_array_new_length"
+                                                            : "std::runtime_error";
+}
+
+// Whether what escaped the entry point is what the step expected; says why not in `detail`.
+bool JudgeEscape(const char* entry, const std::optional<ThrownException>& expected,
+                 const std::optional<std::string>& escaped, std::string& detail) {
+    if (escaped && !expected) {
+        detail = fmt::format("{} let an exception escape: {}", entry, *escaped);
+        return false;
+    }
+    if (expected && !escaped) {
+        detail = fmt::format("{} was expected to let {} escape, but returned normally", entry,
+                             TypeName(*expected));
+        return false;
+    }
+    if (expected && !escaped->starts_with(TypeName(*expected))) {
+        detail = fmt::format("{} was expected to let {} escape, but let escape {}", entry,
+                             TypeName(*expected), *escaped);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -107,6 +133,10 @@ bool StepRunner::RunStep(const Step& step, int depth) {
             case StepKind::kWaitFor:
                 outcome.ok = Wait(*step.condition, marks, TimeoutOf(step), outcome);
                 break;
+            case StepKind::kStart:
+            case StepKind::kStop:
+                outcome.ok = StartOrStop(step, outcome);
+                break;
             default:
                 Act(step);
                 break;
@@ -122,6 +152,22 @@ bool StepRunner::RunStep(const Step& step, int depth) {
     }
     EndOutcome(index, outcome);
     return outcome.ok;
+}
+
+bool StepRunner::StartOrStop(const Step& step, StepOutcome& outcome) {
+    if (step.kind == StepKind::kStop) {
+        return JudgeEscape("OnStop", step.escapes, host_.Stop(), outcome.detail);
+    }
+    auto ended = host_.Start(step.escapes.has_value());
+    if (!step.escapes) {
+        return true;  // OnStart runs on; an escape from it fails the run at its end
+    }
+    // The step waits for OnStart to end, so that it can tell whether the exception came.
+    if (ended.wait_for(milliseconds(TimeoutOf(step))) != std::future_status::ready) {
+        outcome.detail = "OnStart did not return within the step's time-out";
+        return false;
+    }
+    return JudgeEscape("OnStart", step.escapes, ended.get(), outcome.detail);
 }
 
 bool StepRunner::Together(const Step& step, int depth) {

@@ -68,6 +68,8 @@ class StepRunner {
     bool RunStep(const Step& step, int depth);
     void Act(const Step& step);
     bool Together(const Step& step, int depth);
+    // Calls the entry point and judges what escaped it against the step's "escapes".
+    bool StartOrStop(const Step& step, StepOutcome& outcome);
     bool Check(const Step& step);
     bool Satisfied(const Condition& condition, const Marks& marks, std::int64_t& found) const;
     bool Wait(const Condition& condition, const Marks& marks, std::int64_t timeoutMs,

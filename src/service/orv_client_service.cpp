@@ -14,6 +14,15 @@ OrvClientService::OrvClientService(SERVICE_STATUS_HANDLE statusHandle)
       _hStatus(statusHandle) {}
 
 OrvClientService::~OrvClientService() {
+    // A take-down that an exception cut short has not ended and joined the threads; they end
+    // on the stop event, and destroying a joinable thread would end the process.
+    if (_hStopEvent != nullptr) {
+        SetEvent(_hStopEvent);
+    }
+    JoinStartupTypeWatcher();
+    if (std::unique_ptr<std::thread> worker = TakeWorkerThread()) {
+        worker->join();
+    }
     for (HANDLE* handle :
          {&_hFullInitEvent, &_hStopEvent, &_hRunningMutex, &_hServiceStartedEvent}) {
         if (*handle != nullptr) {

@@ -4,7 +4,8 @@
 //
 // Threads that act on it:
 //   - the host's start thread: OnStart (may block for as long as Windows setup lasts);
-//   - the worker thread (OrvWorkerThread), owned through _workerThread, joined by Cleanup;
+//   - the worker thread (OrvWorkerThread), owned through _workerThread, joined by Cleanup
+//     (by the destructor when an exception cut Cleanup short);
 //   - the startup-type watcher (CheckAndUpdateORVStartUpType), owned through
 //     _startupTypeThread, created and joined under _agentsMutex;
 //   - the private control pool: OnServiceControlHandle, possibly several at once;

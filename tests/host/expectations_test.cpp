@@ -158,9 +158,12 @@ TEST_F(ExpectationsTest, StatusReportsByField) {
 }
 
 TEST_F(ExpectationsTest, DurationsOnTheMachineClock) {
-    snapshot_.entryCalls.push_back({"OnStart", 1, milliseconds(100), milliseconds(1100)});
-    snapshot_.entryCalls.push_back({"OnStop", 1, milliseconds(5000), milliseconds(7000)});
-    snapshot_.entryCalls.push_back({"OnStop", 1, milliseconds(8000), std::nullopt});
+    snapshot_.entryCalls.push_back(
+        {"OnStart", 1, milliseconds(100), milliseconds(1100), std::nullopt, false});
+    snapshot_.entryCalls.push_back(
+        {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false});
+    snapshot_.entryCalls.push_back(
+        {"OnStop", 1, milliseconds(8000), std::nullopt, std::nullopt, false});
     Line("from", LogLevel::kDebug, 200);
     Line("to", LogLevel::kDebug, 250);
     Line("from", LogLevel::kDebug, 300);

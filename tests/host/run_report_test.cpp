@@ -37,10 +37,11 @@ class RunReportTest : public ::testing::Test {
 };
 
 TEST_F(RunReportTest, PhasesComeFromTheEntryPointsAndTheLog) {
-    result_.evidence.entryCalls = {{"OnStart", 2, milliseconds(100), milliseconds(1100)},
-                                   {"OnStop", 1, milliseconds(5000), milliseconds(7000)},
-                                   {"OnStart", 2, milliseconds(8000), milliseconds(9000)},
-                                   {"OnStop", 1, milliseconds(9500), milliseconds(12000)}};
+    result_.evidence.entryCalls = {
+        {"OnStart", 2, milliseconds(100), milliseconds(1100), std::nullopt, false},
+        {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false},
+        {"OnStart", 2, milliseconds(8000), milliseconds(9000), std::nullopt, false},
+        {"OnStop", 1, milliseconds(9500), milliseconds(12000), std::nullopt, false}};
     Line(900, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
     Line(1300, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
     Line(5001, "OrvClientService::Cleanup: Enter");

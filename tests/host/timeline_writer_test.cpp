@@ -107,8 +107,10 @@ TEST_F(TimelineTest, CallsThatRecordTheirEndBecomeSpansOnTheirOwnThread) {
 TEST_F(TimelineTest, TheHostsCallsStepsAndControlsAppear) {
     result_.name = "n";
     result_.timelineThread = 1;
-    result_.evidence.entryCalls.push_back({"OnStart", 2, milliseconds(10), milliseconds(1010)});
-    result_.evidence.entryCalls.push_back({"OnStop", 1, milliseconds(2000), std::nullopt});
+    result_.evidence.entryCalls.push_back(
+        {"OnStart", 2, milliseconds(10), milliseconds(1010), std::nullopt, false});
+    result_.evidence.entryCalls.push_back(
+        {"OnStop", 1, milliseconds(2000), std::nullopt, std::nullopt, false});
     result_.evidence.controls.push_back({220, 0, false, 1, milliseconds(1500)});
     StepOutcome step;
     step.name = "start";
