@@ -8,7 +8,15 @@ ComInit::ComInit(bool multiThreaded)
     : _hResInit(CoInitializeEx(
           nullptr,
           static_cast<DWORD>(multiThreaded ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED))) {
-    orvsim::TraceCall("ORV::ComInit", "ComInit", multiThreaded, _hResInit);
+    try {
+        orvsim::TraceCall("ORV::ComInit", "ComInit", multiThreaded, _hResInit);
+    } catch (...) {
+        // No destructor runs for an object whose constructor throws: balance COM here.
+        if (SUCCEEDED(_hResInit)) {
+            CoUninitialize();
+        }
+        throw;
+    }
 }
 
 ComInit::~ComInit() {
