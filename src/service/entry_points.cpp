@@ -106,7 +106,14 @@ void OnStop() {
                        stopping->OnStop();
                    }).share();
     Sleep(kStopGraceMs);
-    g_stopFuture.get();
+    try {
+        g_stopFuture.get();
+    } catch (...) {
+        // The exception is the host's to see, but the object goes now, while the process
+        // and the sibling libraries it ends its threads with are still whole.
+        g_service.Retire().reset();
+        throw;
+    }
     ORV::g_log.d(L"%s Wait timeout completed", L"OnStop");
     g_service.Retire().reset();
 }
