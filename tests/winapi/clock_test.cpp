@@ -83,13 +83,4 @@ TEST_F(ClockTest, TimeChangeMovesWallClockButNotRelativeWaits) {
     CloseHandle(event);
 }
 
-TEST_F(ClockTest, SystemTimeAndTime64Agree) {
-    FILETIME ft{};
-    GetSystemTimeAsFileTime(&ft);
-    const __time64_t now = _time64(nullptr);
-    const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    const auto unix_seconds = static_cast<int64_t>(ticks / 10000000ull) - 11644473600ll;
-    EXPECT_NEAR(static_cast<double>(unix_seconds), static_cast<double>(now), 2.0);
-}
-
 }  // namespace

@@ -1,233 +1,33 @@
-// Events, mutexes and the two wait calls.
+// Named kernel objects as the simulated machine arranges them: held by other processes, one
+// namespace for a service's session, and a reset that forgets every object.
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
-#include <vector>
 
 #include "arrange.h"
 #include "winapi/windows_api.h"
 
 namespace {
 
-class WaitTest : public ::testing::Test {
-  protected:
-    void SetUp() override { arrange::FreshMachine(); }
-
-    static HANDLE AutoEvent(bool signaled = false) {
-        return CreateEventW(nullptr, FALSE, signaled, nullptr);
-    }
-    static HANDLE ManualEvent(bool signaled = false) {
-        return CreateEventW(nullptr, TRUE, signaled, nullptr);
-    }
-    static bool IsSignaled(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
-};
-
-TEST_F(WaitTest, WaitAnyReturnsLowestSignaledIndexAndConsumesOnlyThatEvent) {
-    HANDLE events[3] = {AutoEvent(false), AutoEvent(true), AutoEvent(true)};
-
-    EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_OBJECT_0 + 1);
-    // Index 2 was not returned, so it stays signalled; index 1 was consumed.
-    EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_OBJECT_0 + 2);
-    EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_TIMEOUT);
-
-    for (HANDLE h : events) {
-        CloseHandle(h);
-    }
-}
-
-TEST_F(WaitTest, StopAndFullInitBothSignaledReportsIndexZero) {
-    HANDLE events[2] = {ManualEvent(true), ManualEvent(true)};
-    EXPECT_EQ(WaitForMultipleObjects(2, events, FALSE, INFINITE), WAIT_OBJECT_0);
-    EXPECT_TRUE(IsSignaled(events[1]));  // manual-reset events are never consumed
-    CloseHandle(events[0]);
-    CloseHandle(events[1]);
-}
-
-TEST_F(WaitTest, WaitAllTakesNothingUntilEveryObjectIsSignaled) {
-    HANDLE events[2] = {AutoEvent(true), AutoEvent(false)};
-
-    EXPECT_EQ(WaitForMultipleObjects(2, events, TRUE, 0), WAIT_TIMEOUT);
-    EXPECT_TRUE(IsSignaled(events[0])) << "a failed wait-all must not consume the signalled event";
-
-    SetEvent(events[0]);
-    std::thread setter([&] { SetEvent(events[1]); });
-    EXPECT_EQ(WaitForMultipleObjects(2, events, TRUE, INFINITE), WAIT_OBJECT_0);
-    setter.join();
-    EXPECT_FALSE(IsSignaled(events[0]));
-    EXPECT_FALSE(IsSignaled(events[1]));
-    CloseHandle(events[0]);
-    CloseHandle(events[1]);
-}
-
-TEST_F(WaitTest, AutoResetEventReleasesOneWaiterPerSet) {
-    HANDLE event = AutoEvent();
-    std::atomic<int> released{0};
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 4; ++i) {
-        waiters.emplace_back([&] {
-            EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
-            ++released;
-        });
-    }
-    for (int set = 1; set <= 4; ++set) {
-        SetEvent(event);
-        while (released.load() < set) {
-            std::this_thread::yield();
-        }
-        EXPECT_EQ(released.load(), set);
-    }
-    for (auto& t : waiters) {
-        t.join();
-    }
-    EXPECT_FALSE(IsSignaled(event));
-    CloseHandle(event);
-}
-
-TEST_F(WaitTest, ManualResetEventReleasesAllWaitersUntilReset) {
-    HANDLE event = ManualEvent();
-    std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i) {
-        waiters.emplace_back(
-            [&] { EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0); });
-    }
-    SetEvent(event);
-    for (auto& t : waiters) {
-        t.join();
-    }
-    EXPECT_TRUE(IsSignaled(event));
-    ResetEvent(event);
-    EXPECT_EQ(WaitForSingleObject(event, 10), WAIT_TIMEOUT);
-    CloseHandle(event);
-}
-
-TEST_F(WaitTest, BadArgumentsFailWithWindowsErrors) {
-    HANDLE event = ManualEvent(true);
-    HANDLE closed = ManualEvent(true);
-    ASSERT_TRUE(CloseHandle(closed));
-
-    SetLastError(0);
-    EXPECT_EQ(WaitForSingleObject(closed, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(WaitForSingleObject(nullptr, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
-    HANDLE mixed[2] = {event, closed};
-    EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
-    std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS + 1, event);
-    EXPECT_EQ(WaitForMultipleObjects(0, many.data(), FALSE, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS + 1, many.data(), FALSE, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0);
-
-    HANDLE twice[2] = {event, event};
-    EXPECT_EQ(WaitForMultipleObjects(2, twice, TRUE, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-
-    EXPECT_FALSE(CloseHandle(closed));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(SetEvent(closed));
-    CloseHandle(event);
-}
-
-TEST_F(WaitTest, LastErrorBelongsToEachThread) {
-    SetLastError(1234);
-    std::thread other([] {
-        EXPECT_EQ(GetLastError(), 0u);
-        SetLastError(99);
-    });
-    other.join();
-    EXPECT_EQ(GetLastError(), 1234u);
-}
-
-class MutexTest : public ::testing::Test {
+class MachineMutexTest : public ::testing::Test {
   protected:
     void SetUp() override { arrange::FreshMachine(); }
 };
 
-TEST_F(MutexTest, OwnerMayReenterAndOnlyOwnerReleases) {
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, nullptr);
-    ASSERT_NE(mutex, nullptr);
-    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);  // recursion count 2
-
-    std::thread other([&] {
-        EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
-        EXPECT_FALSE(ReleaseMutex(mutex));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_OWNER));
-    });
-    other.join();
-
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    std::thread still_owned([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT); });
-    still_owned.join();
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_FALSE(ReleaseMutex(mutex));
-
-    std::thread free_now([&] {
-        EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
-        EXPECT_TRUE(ReleaseMutex(mutex));
-    });
-    free_now.join();
-    CloseHandle(mutex);
-}
-
-TEST_F(MutexTest, WaiterBlocksUntilOwnerReleases) {
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, nullptr);
-    std::atomic<bool> acquired{false};
-    std::thread waiter([&] {
-        EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0);
-        acquired = true;
-        ReleaseMutex(mutex);
-    });
-    EXPECT_FALSE(acquired.load());
-    ReleaseMutex(mutex);
-    waiter.join();
-    EXPECT_TRUE(acquired.load());
-    CloseHandle(mutex);
-}
-
-TEST_F(MutexTest, MutexOfAThreadThatEndedIsAbandoned) {
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
-    std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
-    owner.join();
-    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_ABANDONED_0);
-    // The abandoned state is reported once; the mutex now belongs to this thread.
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    CloseHandle(mutex);
-}
-
-TEST_F(MutexTest, NamedMutexExistsOnceAcrossPrefixesAndGrantsNoSecondOwnership) {
+// A service runs in session 0, where the global and the local namespace are one.
+TEST_F(MachineMutexTest, GlobalAndLocalPrefixesNameOneObject) {
     HANDLE first = CreateMutexW(nullptr, TRUE, L"Global\\_OrvRunningMutex");
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
-
-    std::thread other([] {
-        HANDLE second = CreateMutexW(nullptr, TRUE, L"_OrvRunningMutex");
-        ASSERT_NE(second, nullptr);
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-        EXPECT_FALSE(ReleaseMutex(second)) << "initial ownership applies only to a new mutex";
-        EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
-        CloseHandle(second);
-    });
-    other.join();
-
-    HANDLE clash = CreateEventW(nullptr, TRUE, FALSE, L"Global\\_OrvRunningMutex");
-    EXPECT_EQ(clash, nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
+    HANDLE local = CreateMutexW(nullptr, FALSE, L"Local\\_OrvRunningMutex");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    HANDLE bare = OpenMutexW(SYNCHRONIZE, FALSE, L"_OrvRunningMutex");
+    EXPECT_NE(bare, nullptr);
+    CloseHandle(bare);
+    CloseHandle(local);
     ReleaseMutex(first);
     CloseHandle(first);
-    EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\_OrvRunningMutex"), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(MutexTest, MutexHeldByAnotherProcessIsOpenedWithoutOwnership) {
+TEST_F(MachineMutexTest, MutexHeldByAnotherProcessIsOpenedWithoutOwnership) {
     winsim::objects::HoldMutexElsewhere(L"Global\\_OrvRunningMutex");
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Global\\_OrvRunningMutex");
@@ -243,31 +43,7 @@ TEST_F(MutexTest, MutexHeldByAnotherProcessIsOpenedWithoutOwnership) {
     CloseHandle(mutex);
 }
 
-TEST_F(MutexTest, NamedEventIsSharedAndIgnoresLaterParameters) {
-    HANDLE a = CreateEventW(nullptr, TRUE, FALSE, L"Local\\Ready");
-    HANDLE b = CreateEventW(nullptr, FALSE, TRUE, L"Ready");
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT) << "the existing event keeps its state";
-    SetEvent(b);
-    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0) << "and stays manual-reset";
-    CloseHandle(a);
-    CloseHandle(b);
-}
-
-TEST_F(MutexTest, WaitAllOverAnAbandonedMutexReportsItsIndex) {
-    HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
-    std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
-    owner.join();
-    HANDLE both[2] = {event, mutex};
-    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_ABANDONED_0 + 1);
-    EXPECT_TRUE(ReleaseMutex(mutex)) << "wait-all took the mutex";
-    CloseHandle(event);
-    CloseHandle(mutex);
-}
-
-TEST_F(MutexTest, ResetMachineInvalidatesEveryEarlierHandle) {
+TEST_F(MachineMutexTest, ResetMachineInvalidatesEveryEarlierHandle) {
     HANDLE event = CreateEventW(nullptr, TRUE, TRUE, L"Survivor");
     arrange::FreshMachine();
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_FAILED);

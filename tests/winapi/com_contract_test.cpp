@@ -4,14 +4,14 @@
 
 #include <thread>
 
-#include "arrange.h"
+#include "contract_platform.h"
 #include "winapi/windows_api.h"
 
 namespace {
 
 class ComTest : public ::testing::Test {
   protected:
-    void SetUp() override { arrange::FreshMachine(); }
+    void SetUp() override { contract::FreshMachine(); }
 
     static HRESULT InitSecurity() {
         return CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT,

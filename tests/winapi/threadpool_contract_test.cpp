@@ -5,7 +5,7 @@
 #include <atomic>
 #include <vector>
 
-#include "arrange.h"
+#include "contract_platform.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -13,7 +13,7 @@ namespace {
 class ThreadPoolTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        arrange::FreshMachine();
+        contract::FreshMachine();
         pool_ = CreateThreadpool(nullptr);
         ASSERT_NE(pool_, nullptr);
         InitializeThreadpoolEnvironment(&env_);

@@ -1,0 +1,235 @@
+// Registry keys and values as any Win32 implementation must behave: names without regard to
+// case, RegGetValueW's results and size protocol, access rights, deletion.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "contract_platform.h"
+#include "winapi/windows_api.h"
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        contract::FreshMachine();
+        RegDeleteTreeW(contract::TestRoot(), base_.c_str());
+        key_ = Create(L"State");
+        ASSERT_NE(key_, nullptr);
+    }
+    void TearDown() override {
+        RegCloseKey(key_);
+        EXPECT_EQ(RegDeleteTreeW(contract::TestRoot(), base_.c_str()), ERROR_SUCCESS);
+    }
+
+    // `relative` below this test's own key.
+    std::wstring Path(const std::wstring& relative) const { return base_ + L"\\" + relative; }
+
+    HKEY Create(const std::wstring& relative, REGSAM access = KEY_ALL_ACCESS) const {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(contract::TestRoot(), Path(relative).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    HKEY Open(const std::wstring& relative, REGSAM access) const {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(relative).c_str(), 0, access, &key),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    static LSTATUS SetString(HKEY key, const wchar_t* name, const std::wstring& value,
+                             DWORD type = REG_SZ) {
+        return RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    const std::wstring base_ = L"Software\\" + contract::Unique(L"OrvContractTests");
+    HKEY key_ = nullptr;
+};
+
+TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirOwn) {
+    ASSERT_EQ(SetString(key_, L"ImageState", L"IMAGE_STATE_COMPLETE"), ERROR_SUCCESS);
+
+    wchar_t text[64] = {};
+    DWORD size = sizeof(text);
+    EXPECT_EQ(RegGetValueW(contract::TestRoot(), Path(L"STATE").c_str(), L"imagestate",
+                           RRF_RT_REG_SZ, nullptr, text, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(text, L"IMAGE_STATE_COMPLETE");
+
+    HKEY parent = nullptr;
+    std::wstring upper = base_;
+    std::transform(upper.begin(), upper.end(), upper.begin(), std::towupper);
+    ASSERT_EQ(RegOpenKeyExW(contract::TestRoot(), upper.c_str(), 0, KEY_READ, &parent),
+              ERROR_SUCCESS);
+    wchar_t name[32];
+    DWORD chars = 32;
+    ASSERT_EQ(RegEnumKeyExW(parent, 0, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(name, L"State");
+    EXPECT_EQ(chars, 5u);
+    chars = 32;
+    EXPECT_EQ(RegEnumKeyExW(parent, 1, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
+    RegCloseKey(parent);
+
+    // Writing under another spelling replaces the value rather than adding one.
+    HKEY again = Create(L"state");
+    ASSERT_EQ(SetString(again, L"IMAGESTATE", L"IMAGE_STATE_UNDEPLOYABLE"), ERROR_SUCCESS);
+    chars = 32;
+    EXPECT_EQ(RegEnumValueW(again, 1, name, &chars, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
+    RegCloseKey(again);
+}
+
+TEST_F(RegistryTest, GetValueReportsSizesTypesAndMissingItems) {
+    const std::wstring text = L"IMAGE_STATE_COMPLETE";
+    ASSERT_EQ(SetString(key_, L"ImageState", text), ERROR_SUCCESS);
+    const DWORD one = 1;
+    ASSERT_EQ(RegSetValueExW(key_, L"Flag", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                             sizeof(one)),
+              ERROR_SUCCESS);
+
+    const DWORD needed = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    DWORD size = 0;
+    DWORD type = REG_NONE;
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ, &type, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(size, needed);
+    EXPECT_EQ(type, REG_SZ);
+
+    std::vector<wchar_t> small(text.size());
+    size = static_cast<DWORD>(small.size() * sizeof(wchar_t));
+    EXPECT_EQ(
+        RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ, nullptr, small.data(), &size),
+        ERROR_MORE_DATA);
+    EXPECT_EQ(size, needed);
+
+    DWORD flag = 0;
+    size = sizeof(flag);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Flag", RRF_RT_REG_DWORD, nullptr, &flag, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(flag, 1u);
+    size = sizeof(flag);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_DWORD, nullptr, &flag, &size),
+              ERROR_UNSUPPORTED_TYPE);
+    wchar_t buffer[32];
+    size = sizeof(buffer);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Flag", RRF_RT_REG_SZ, nullptr, buffer, &size),
+              ERROR_UNSUPPORTED_TYPE);
+
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Missing", RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegGetValueW(contract::TestRoot(), Path(L"Missing").c_str(), L"X", RRF_RT_ANY,
+                           nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Flag", 0, nullptr, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, StringStoredWithoutTerminatorIsReadBackTerminated) {
+    const std::wstring text = L"ABC";
+    ASSERT_EQ(RegSetValueExW(key_, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                             static_cast<DWORD>(text.size() * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    DWORD size = 0;
+    ASSERT_EQ(RegGetValueW(key_, nullptr, L"Raw", RRF_RT_REG_SZ, nullptr, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(size, 4 * sizeof(wchar_t));
+    wchar_t buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    size = sizeof(buffer);
+    ASSERT_EQ(RegGetValueW(key_, nullptr, L"Raw", RRF_RT_REG_SZ, nullptr, buffer, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(buffer, L"ABC");
+
+    // RegQueryValueExW hands out the raw bytes, without adding a terminator.
+    size = 0;
+    ASSERT_EQ(RegQueryValueExW(key_, L"Raw", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 3 * sizeof(wchar_t));
+}
+
+TEST_F(RegistryTest, AccessRightsOfTheHandleAreEnforced) {
+    HKEY reader = Open(L"State", KEY_READ);
+    EXPECT_EQ(SetString(reader, L"ImageState", L"x"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteValueW(reader, L"ImageState"), ERROR_ACCESS_DENIED);
+    RegCloseKey(reader);
+
+    HKEY writer = Open(L"State", KEY_SET_VALUE);
+    EXPECT_EQ(SetString(writer, L"ImageState", L"x"), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(writer, L"ImageState", nullptr, nullptr, nullptr, nullptr),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegNotifyChangeKeyValue(writer, FALSE, REG_NOTIFY_CHANGE_LAST_SET, nullptr, FALSE),
+              ERROR_ACCESS_DENIED);
+    RegCloseKey(writer);
+}
+
+TEST_F(RegistryTest, DeletingKeysFollowsWindowsRules) {
+    RegCloseKey(Create(L"A\\B"));
+    HKEY a = Open(L"A", KEY_READ);
+
+    EXPECT_EQ(RegDeleteKeyW(contract::TestRoot(), Path(L"A").c_str()), ERROR_ACCESS_DENIED)
+        << "A has a subkey";
+    EXPECT_EQ(RegDeleteKeyW(contract::TestRoot(), Path(L"Nothing").c_str()), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteTreeW(contract::TestRoot(), Path(L"A").c_str()), ERROR_SUCCESS);
+
+    HKEY gone = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(L"A\\B").c_str(), 0, KEY_READ, &gone),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(L"A").c_str(), 0, KEY_READ, &gone),
+              ERROR_FILE_NOT_FOUND)
+        << "a named subkey goes with its tree";
+    EXPECT_EQ(RegQueryValueExW(a, L"X", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED)
+        << "a handle to a deleted key stays open but reports the deletion";
+    EXPECT_EQ(RegCloseKey(a), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(a), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryTest, TypeRestrictionsFollowTheRrfFlags) {
+    ASSERT_EQ(SetString(key_, L"Path", L"%SystemRoot%\\x", REG_EXPAND_SZ), ERROR_SUCCESS);
+    const BYTE four[4] = {1, 0, 0, 0};
+    const BYTE three[3] = {1, 0, 0};
+    ASSERT_EQ(RegSetValueExW(key_, L"Four", 0, REG_BINARY, four, sizeof(four)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key_, L"Three", 0, REG_BINARY, three, sizeof(three)), ERROR_SUCCESS);
+
+    DWORD type = REG_NONE;
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ, &type, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_SZ) << "an expandable string is handed out expanded";
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ, &type, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type,
+                           nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_EXPAND_SZ);
+    EXPECT_EQ(
+        RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ | RRF_NOEXPAND, &type, nullptr, nullptr),
+        ERROR_UNSUPPORTED_TYPE);
+
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Four", RRF_RT_DWORD, &type, &value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Three", RRF_RT_DWORD, &type, &value, &size),
+              ERROR_DATATYPE_MISMATCH);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Four", RRF_RT_REG_DWORD, &type, &value, &size),
+              ERROR_UNSUPPORTED_TYPE);
+
+    wchar_t small[4];
+    std::fill(std::begin(small), std::end(small), L'#');
+    size = sizeof(small);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ | RRF_ZEROONFAILURE, nullptr,
+                           small, &size),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(small[0], L'\0');
+    EXPECT_EQ(small[3], L'\0');
+}
+
+}  // namespace
