@@ -44,8 +44,9 @@ void Trace(std::string_view component, std::string_view operation,
 // Where the call's effect stands depends on where its stand-in traces it. Most trace at entry,
 // before they do anything, so the call has no effect; a call that changes state at once traces
 // once the change can be seen (e.g. ORVPublisherSubscriber::Notify has queued its
-// notification, SetStopRequest has set the request, GeneralAppSettingsAgent::shutdownInitiated
-// has set its flag); a call that takes time traces "<call>" at its start and "<call>Done" at
+// notification, SetStopRequest has set the request, the registry helper's writes and the
+// smart-message deletions are in the registry, the helper factory's setters have filled their
+// slot); a call that takes time traces "<call>" at its start and "<call>Done" at
 // its end, so arranging the "...Done" entry throws after the work was done.
 //
 // Every call the client makes into a stand-in on its own thread may be arranged; the

@@ -84,8 +84,8 @@ AgentInitializer* AgentInitializer::GetInstance() {
 }
 
 void AgentInitializer::SetORVAgents(std::vector<IORVAgent*>& agents) {
-    orvsim::TraceCall(kComponent, "SetORVAgents", agents.size());
     agents_ = agents;
+    orvsim::TraceCall(kComponent, "SetORVAgents", agents.size());
 }
 
 bool AgentInitializer::InitializeAllAgents(void*& stopEvent, std::mutex& agentsMutex) {

@@ -61,10 +61,12 @@ void OperationalEventsManager::HandleEvent(const OperationalEventType& type,
 }
 
 void OperationalEventsManager::SetORVRealm(std::wstring realm) {
+    {
+        tsa::MutexLock lock(g_mutex);
+        realm_known_ = !realm.empty();
+        realm_ = realm;
+    }
     orvsim::TraceCall(kComponent, "SetORVRealm", realm);
-    tsa::MutexLock lock(g_mutex);
-    realm_known_ = !realm.empty();
-    realm_ = std::move(realm);
 }
 
 }  // namespace ORV

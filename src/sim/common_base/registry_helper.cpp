@@ -28,14 +28,16 @@ std::optional<DWORD> RegistryHelper::ReadDword(HKEY root, const std::wstring& su
 
 bool RegistryHelper::WriteString(HKEY root, const std::wstring& subKey,
                                  const std::wstring& valueName, const std::wstring& value) {
+    const bool written = orvsim::registry::WriteString(root, subKey, valueName, value);
     orvsim::TraceCall(kComponent, "WriteString", root, subKey, valueName, value);
-    return orvsim::registry::WriteString(root, subKey, valueName, value);
+    return written;
 }
 
 bool RegistryHelper::WriteDword(HKEY root, const std::wstring& subKey,
                                 const std::wstring& valueName, DWORD value) {
+    const bool written = orvsim::registry::WriteDword(root, subKey, valueName, value);
     orvsim::TraceCall(kComponent, "WriteDword", root, subKey, valueName, value);
-    return orvsim::registry::WriteDword(root, subKey, valueName, value);
+    return written;
 }
 
 }  // namespace ORV

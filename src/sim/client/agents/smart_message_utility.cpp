@@ -24,18 +24,21 @@ bool DeleteStoredValue(const wchar_t* valueName) {
 namespace ORV::SmartMessageV2 {
 
 bool SmartMessageV2Utility::DeleteCachedMessageDigest() {
+    const bool deleted = DeleteStoredValue(orvsim::kCachedMessageDigestValue);
     orvsim::TraceCall(kComponent, "DeleteCachedMessageDigest");
-    return DeleteStoredValue(orvsim::kCachedMessageDigestValue);
+    return deleted;
 }
 
 bool SmartMessageV2Utility::DeleteEtag() {
+    const bool deleted = DeleteStoredValue(orvsim::kEtagValue);
     orvsim::TraceCall(kComponent, "DeleteEtag");
-    return DeleteStoredValue(orvsim::kEtagValue);
+    return deleted;
 }
 
 bool SmartMessageV2Utility::DeletePreviousDownloadDigestTimestamp() {
+    const bool deleted = DeleteStoredValue(orvsim::kPreviousDownloadDigestTimestampValue);
     orvsim::TraceCall(kComponent, "DeletePreviousDownloadDigestTimestamp");
-    return DeleteStoredValue(orvsim::kPreviousDownloadDigestTimestampValue);
+    return deleted;
 }
 
 }  // namespace ORV::SmartMessageV2

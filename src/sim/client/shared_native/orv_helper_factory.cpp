@@ -40,30 +40,30 @@ void ORVHelperFactory::ReleaseInstance() {
 
 void ORVHelperFactory::SetMachineInformationAgent(
     std::shared_ptr<MachineInformation>& machineInformation) {
+    machine_information_ = machineInformation;
     orvsim::TraceCall(kComponent, "SetMachineInformationAgent",
                       static_cast<const void*>(machineInformation.get()));
-    machine_information_ = machineInformation;
 }
 
 void ORVHelperFactory::SetApplicablityEvaluatorAgent(
     std::shared_ptr<ApplicabilityEvaluator>& evaluator) {
+    applicability_evaluator_ = evaluator;
     orvsim::TraceCall(kComponent, "SetApplicablityEvaluatorAgent",
                       static_cast<const void*>(evaluator.get()));
-    applicability_evaluator_ = evaluator;
 }
 
 void ORVHelperFactory::SetOrvStatusManager(std::shared_ptr<ORV::OrvStatusManager>& statusManager) {
-    orvsim::TraceCall(kComponent, "SetOrvStatusManager",
-                      static_cast<const void*>(statusManager.get()));
     orvsim::client::StatusManagerHandedOver(statusManager);
     status_manager_ = statusManager;
+    orvsim::TraceCall(kComponent, "SetOrvStatusManager",
+                      static_cast<const void*>(statusManager.get()));
 }
 
 void ORVHelperFactory::SetDeviceInfoProviderAgent(
     std::shared_ptr<ORV::DeviceInfoProvider>& provider) {
+    device_info_provider_ = provider;
     orvsim::TraceCall(kComponent, "SetDeviceInfoProviderAgent",
                       static_cast<const void*>(provider.get()));
-    device_info_provider_ = provider;
 }
 
 std::shared_ptr<MachineInformation>& ORVHelperFactory::GetMachineInformationAgent() {

@@ -46,9 +46,11 @@ OrvStatusManager* OrvStatusManager::GetInstance() {
 }
 
 void OrvStatusManager::ClearAllErrors() {
+    {
+        std::lock_guard lock(mutex_);
+        errors_.clear();
+    }
     orvsim::TraceCall(kComponent, "ClearAllErrors");
-    std::lock_guard lock(mutex_);
-    errors_.clear();
 }
 
 void OrvStatusManager::Uninit() {
