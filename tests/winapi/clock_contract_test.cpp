@@ -27,7 +27,8 @@ TEST_F(TimeTest, SystemTimeAndTime64Agree) {
     EXPECT_NEAR(static_cast<double>(unix_seconds), static_cast<double>(now), 2.0);
 
     __time64_t stored = 0;
-    EXPECT_EQ(_time64(&stored), stored);
+    const __time64_t returned = _time64(&stored);
+    EXPECT_EQ(returned, stored);
 }
 
 TEST_F(TimeTest, SleepsAndTimedWaitsLastAtLeastTheirTimeout) {

@@ -26,7 +26,9 @@ class RegistryNotifyTest : public ::testing::Test {
         event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     }
     void TearDown() override {
-        RegCloseKey(key_);
+        if (key_ != nullptr) {
+            RegCloseKey(key_);
+        }
         CloseHandle(event_);
         RegDeleteTreeW(contract::TestRoot(), base_.c_str());
     }
@@ -39,6 +41,13 @@ class RegistryNotifyTest : public ::testing::Test {
         ASSERT_EQ(RegSetKeyValueW(contract::TestRoot(), Path(relative).c_str(), name, REG_DWORD,
                                   &tick, sizeof(tick)),
                   ERROR_SUCCESS);
+    }
+    void CreateKey(const std::wstring& relative) const {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(contract::TestRoot(), Path(relative).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
     }
     bool SignaledNow() const { return WaitForSingleObject(event_, 0) == WAIT_OBJECT_0; }
     bool SignaledSoon() const { return WaitForSingleObject(event_, kDue) == WAIT_OBJECT_0; }
@@ -64,38 +73,40 @@ TEST_F(RegistryNotifyTest, ValueChangeSignalsOnceUntilWatchedAgain) {
 
 TEST_F(RegistryNotifyTest, OtherKeysAndOtherFiltersDoNotSignal) {
     ASSERT_EQ(Watch(), ERROR_SUCCESS);
-    RegCloseKey([this] {
-        HKEY k = nullptr;
-        RegCreateKeyExW(contract::TestRoot(), Path(L"State\\Child").c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        return k;
-    }());
+    CreateKey(L"State\\Child");
     ASSERT_EQ(RegSetKeyValueW(contract::TestRoot(), base_.c_str(), L"Other", REG_SZ, L"x",
                               2 * sizeof(wchar_t)),
               ERROR_SUCCESS);
     WriteValue(L"State\\Child", L"Deep");
     EXPECT_FALSE(SignaledNow())
         << "neither the parent nor a subkey is watched without bWatchSubtree";
+}
 
-    ASSERT_EQ(Watch(TRUE, REG_NOTIFY_CHANGE_LAST_SET), ERROR_SUCCESS);
-    RegCloseKey([this] {
-        HKEY k = nullptr;
-        RegCreateKeyExW(contract::TestRoot(), Path(L"State\\New").c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        return k;
-    }());
+// A second watch goes through a handle of its own: how a repeated watch on one handle
+// combines with the pending one differs between implementations.
+TEST_F(RegistryNotifyTest, SubtreeWatchSeesValuesBelowButNotNewKeys) {
+    HKEY subtree = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(L"State").c_str(), 0, KEY_NOTIFY, &subtree),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegNotifyChangeKeyValue(subtree, TRUE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE),
+              ERROR_SUCCESS);
+    CreateKey(L"State\\New");
     EXPECT_FALSE(SignaledNow()) << "a new subkey is a name change, not a value change";
     WriteValue(L"State\\New", L"Deep");
     EXPECT_TRUE(SignaledSoon()) << "with bWatchSubtree a value change below the key counts";
+    RegCloseKey(subtree);
 }
 
-TEST_F(RegistryNotifyTest, ClosingTheKeyOrDeletingItSignals) {
+TEST_F(RegistryNotifyTest, ClosingTheWatchedHandleSignals) {
+    SKIP_UNDER_WINE("Wine drops a pending notification when its key handle is closed");
     ASSERT_EQ(Watch(), ERROR_SUCCESS);
     RegCloseKey(key_);
+    key_ = nullptr;
     EXPECT_TRUE(SignaledSoon());
+}
 
-    ASSERT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(L"State").c_str(), 0, KEY_NOTIFY, &key_),
-              ERROR_SUCCESS);
+TEST_F(RegistryNotifyTest, DeletingTheWatchedKeySignals) {
+    SKIP_UNDER_WINE("Wine leaves a watch pending when its key is deleted");
     ASSERT_EQ(Watch(FALSE, REG_NOTIFY_CHANGE_NAME), ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteTreeW(contract::TestRoot(), Path(L"State").c_str()), ERROR_SUCCESS);
     EXPECT_TRUE(SignaledSoon());
@@ -116,9 +127,13 @@ TEST_F(RegistryNotifyTest, SynchronousWatchReturnsOnAChange) {
     writer.join();
 }
 
-TEST_F(RegistryNotifyTest, RejectsBadArguments) {
+TEST_F(RegistryNotifyTest, AsynchronousWatchNeedsAnEvent) {
     EXPECT_EQ(RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, nullptr, TRUE),
               ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryNotifyTest, UnknownFilterBitsAreRefused) {
+    SKIP_UNDER_WINE("Wine accepts any filter bits");
     EXPECT_EQ(RegNotifyChangeKeyValue(key_, FALSE, 0x40, event_, TRUE), ERROR_INVALID_PARAMETER);
 }
 

@@ -22,4 +22,15 @@ TEST_F(MachineRegistryTest, ArrangedValuesAreVisibleThroughWin32Reads) {
     EXPECT_EQ(start, 3u);
 }
 
+// Windows documents no result for a read that allows no type at all; this machine refuses it.
+TEST_F(MachineRegistryTest, GetValueWithoutAnyAllowedTypeIsInvalidParameter) {
+    const DWORD one = 1;
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Orv", L"Flag", REG_DWORD, &one, sizeof(one)),
+        ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, L"Software\\Orv", L"Flag", 0, nullptr, nullptr, nullptr),
+        ERROR_INVALID_PARAMETER);
+}
+
 }  // namespace

@@ -104,46 +104,78 @@ TEST_F(WaitTest, ManualResetEventReleasesAllWaitersUntilReset) {
     CloseHandle(event);
 }
 
-TEST_F(WaitTest, BadArgumentsFailWithWindowsErrors) {
+// Handle values are reused on Windows, so the closed handle is used before anything else
+// may create a handle (gtest's own output included).
+TEST_F(WaitTest, ClosedOrNullHandlesFailWithInvalidHandle) {
     HANDLE event = ManualEvent(true);
     HANDLE closed = ManualEvent(true);
     ASSERT_TRUE(CloseHandle(closed));
 
     SetLastError(0);
-    EXPECT_EQ(WaitForSingleObject(closed, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    const DWORD single = WaitForSingleObject(closed, 0);
+    const DWORD single_error = GetLastError();
+    HANDLE mixed[2] = {event, closed};
+    const DWORD multiple = WaitForMultipleObjects(2, mixed, FALSE, 0);
+    const DWORD multiple_error = GetLastError();
+    const BOOL set = SetEvent(closed);
+    const BOOL closed_again = CloseHandle(closed);
+    const DWORD close_error = GetLastError();
+
+    EXPECT_EQ(single, WAIT_FAILED);
+    EXPECT_EQ(single_error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(multiple, WAIT_FAILED);
+    EXPECT_EQ(multiple_error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(set);
+    EXPECT_FALSE(closed_again);
+    EXPECT_EQ(close_error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
     EXPECT_EQ(WaitForSingleObject(nullptr, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    CloseHandle(event);
+}
 
-    HANDLE mixed[2] = {event, closed};
-    EXPECT_EQ(WaitForMultipleObjects(2, mixed, FALSE, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-
+TEST_F(WaitTest, HandleCountOutsideOneToSixtyFourIsInvalidParameter) {
+    HANDLE event = ManualEvent(true);
     std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS + 1, event);
     EXPECT_EQ(WaitForMultipleObjects(0, many.data(), FALSE, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS + 1, many.data(), FALSE, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0)
+        << "a wait-any may name one object many times";
+    CloseHandle(event);
+}
 
+TEST_F(WaitTest, WaitAllNamingAnObjectTwiceIsInvalidParameter) {
+    SKIP_UNDER_WINE("Wine's wait-all does not check for duplicate handles");
+    HANDLE event = ManualEvent(true);
     HANDLE twice[2] = {event, event};
     EXPECT_EQ(WaitForMultipleObjects(2, twice, TRUE, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-
-    EXPECT_FALSE(CloseHandle(closed));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(SetEvent(closed));
     CloseHandle(event);
 }
 
 TEST_F(WaitTest, LastErrorBelongsToEachThread) {
-    SetLastError(1234);
-    std::thread other([] {
-        EXPECT_EQ(GetLastError(), 0u);
+    std::atomic<int> step{0};
+    DWORD theirs_at_start = 1;
+    DWORD theirs_after = 0;
+    std::thread other([&] {
+        theirs_at_start = GetLastError();
+        while (step.load() != 1) {
+        }
         SetLastError(99);
+        theirs_after = GetLastError();
+        step = 2;
     });
-    other.join();
+    // Nothing between setting and reading ours but the other thread's SetLastError.
+    SetLastError(1234);
+    step = 1;
+    while (step.load() != 2) {
+    }
     EXPECT_EQ(GetLastError(), 1234u);
+    other.join();
+    EXPECT_EQ(theirs_at_start, 0u) << "a new thread starts without an error";
+    EXPECT_EQ(theirs_after, 99u);
 }
 
 class MutexTest : public ::testing::Test {
@@ -205,13 +237,14 @@ TEST_F(MutexTest, MutexOfAThreadThatEndedIsAbandoned) {
     CloseHandle(mutex);
 }
 
-TEST_F(MutexTest, WaitAllOverAnAbandonedMutexReportsItsIndex) {
+TEST_F(MutexTest, WaitAllOverAnAbandonedMutexReportsAbandonedZero) {
     HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
     std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
     owner.join();
     HANDLE both[2] = {event, mutex};
-    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_ABANDONED_0 + 1);
+    EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_ABANDONED_0)
+        << "a wait-all names no index, whichever mutex was abandoned";
     EXPECT_TRUE(ReleaseMutex(mutex)) << "wait-all took the mutex";
     CloseHandle(event);
     CloseHandle(mutex);

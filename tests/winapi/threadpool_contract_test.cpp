@@ -133,9 +133,4 @@ TEST_F(ThreadPoolTest, NullEnvironmentUsesTheDefaultPool) {
     CloseHandle(done);
 }
 
-TEST_F(ThreadPoolTest, CreationRejectsMissingCallback) {
-    EXPECT_EQ(CreateThreadpoolWork(nullptr, nullptr, &env_), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
 }  // namespace

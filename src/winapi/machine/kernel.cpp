@@ -242,13 +242,13 @@ std::optional<DWORD> Kernel::TrySatisfy(const std::vector<ObjectPtr>& objects, b
                      [me](const ObjectPtr& o) { return Available(*o, me); })) {
         return std::nullopt;
     }
-    std::optional<DWORD> first_abandoned;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (Acquire(*objects[i], objects[i], me) && !first_abandoned) {
-            first_abandoned = static_cast<DWORD>(i);
-        }
+    // Windows names no index for a wait-all: any abandoned mutex among them gives
+    // WAIT_ABANDONED_0 itself.
+    bool any_abandoned = false;
+    for (const ObjectPtr& object : objects) {
+        any_abandoned = Acquire(*object, object, me) || any_abandoned;
     }
-    return first_abandoned ? WAIT_ABANDONED_0 + *first_abandoned : WAIT_OBJECT_0;
+    return any_abandoned ? WAIT_ABANDONED_0 : WAIT_OBJECT_0;
 }
 
 DWORD Kernel::Wait(const HANDLE* handles, DWORD count, bool wait_all, DWORD milliseconds) {
