@@ -38,6 +38,14 @@ class ScenarioRunnerTest : public ::testing::Test {
         return RunScenario(scenario, options);
     }
 
+    static RunResult Run(std::string_view text) { return Run(Parse(text)); }
+
+    static const StepOutcome* Failed(const RunResult& result) {
+        const auto found = std::find_if(result.steps.begin(), result.steps.end(),
+                                        [](const StepOutcome& step) { return !step.ok; });
+        return found == result.steps.end() ? nullptr : &*found;
+    }
+
     static bool Logged(const RunResult& result, const std::string& message) {
         return std::any_of(result.evidence.lines.begin(), result.evidence.lines.end(),
                            [&](const LogLine& line) { return line.message == message; });
@@ -181,6 +189,51 @@ TEST_F(ScenarioRunnerTest, AHungStopEndsTheProcessWithStatusOne) {
         },
         testing::ExitedWithCode(1),
         "step \"stop the service\" did not finish within its time-out.*; steps 2");
+}
+
+// Exceptions that escape an entry point: the host contains them, reports them and fails the
+// run unless the step expects them.
+TEST_F(ScenarioRunnerTest, AnUnexpectedEscapeFromOnStartFailsTheRunWithItsText) {
+    const RunResult result = Run(R"({
+      "machine": {"clockScale": 20},
+      "client": {"throws": [{"call": "ORV::DatabaseManager::GetInstance", "exception": "runtime_error"}]},
+      "timeline": [{"do": "start"}, {"do": "stop"}]})");
+    EXPECT_EQ(result.ExitCode(), 1);
+    EXPECT_FALSE(result.error.has_value());
+    const StepOutcome* failed = Failed(result);
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(failed->name, "OnStart (on its start thread)");
+    EXPECT_EQ(failed->detail,
+              "OnStart let an exception escape: std::runtime_error: arranged failure of "
+              "ORV::DatabaseManager::GetInstance");
+}
+
+TEST_F(ScenarioRunnerTest, AnExpectedEscapeThatDoesNotComeFailsTheStep) {
+    const RunResult result = Run(R"({
+      "machine": {"clockScale": 20},
+      "timeline": [{"do": "start", "escapes": "runtime_error"}, {"do": "stop"}]})");
+    EXPECT_EQ(result.ExitCode(), 1);
+    const StepOutcome* failed = Failed(result);
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(failed->path, "$.timeline[0]");
+    EXPECT_THAT(failed->detail, HasSubstr("OnStart was expected to let std::runtime_error "
+                                          "escape, but returned normally"));
+}
+
+TEST_F(ScenarioRunnerTest, AnEscapeOfAnotherKindThanExpectedFailsTheStep) {
+    const RunResult result = Run(R"({
+      "machine": {"clockScale": 20},
+      "client": {"throws": [{"call": "ORVCore::OnServiceStop", "exception": "runtime_error"}]},
+      "timeline": [
+        {"do": "start", "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
+        {"do": "stop", "escapes": "bad_array_new_length"}]})");
+    EXPECT_EQ(result.ExitCode(), 1);
+    const StepOutcome* failed = Failed(result);
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(failed->path, "$.timeline[1]");
+    EXPECT_EQ(failed->detail,
+              "OnStop was expected to let std::bad_array_new_length escape, but let escape "
+              "std::runtime_error: arranged failure of ORVCore::OnServiceStop");
 }
 
 }  // namespace
