@@ -55,6 +55,13 @@ bool AdvanceUntil(const std::function<bool()>& evidence, std::chrono::millisecon
     return false;
 }
 
+void ArrangeHangingStep(const std::wstring& agent,
+                        orvsim::AgentStep orvsim::AgentBehaviour::*step) {
+    orvsim::AgentBehaviour behaviour = orvsim::ArrangedAgent(agent);
+    (behaviour.*step).duration = 1h;
+    orvsim::ArrangeAgent(agent, behaviour);
+}
+
 std::vector<std::wstring> Messages() {
     return orvsim::LogMessages();
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/service_host.h"
+#include "sim/common_base/agent_control.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
@@ -68,6 +69,10 @@ bool WaitUntil(const std::function<bool()>& condition,
 // Lets machine time pass in steps of `step` until `evidence` holds: a sleeper that began its
 // sleep just after one step still wakes at the next.
 bool AdvanceUntil(const std::function<bool()>& evidence, std::chrono::milliseconds step = 1h);
+
+// Makes one step of the named agent take an hour of machine time, so a test can act while the
+// step runs and end it with AdvanceUntil.
+void ArrangeHangingStep(const std::wstring& agent, orvsim::AgentStep orvsim::AgentBehaviour::*step);
 
 // --- The log -----------------------------------------------------------------------------
 

@@ -117,9 +117,7 @@ TEST_F(StopTest, AgentsGoDownInReverseRosterOrderEachOnAThreadOfItsOwn) {
 }
 
 TEST_F(StopTest, SlowAgentUnInitDelaysTheStopButNotTheCommandProcessor) {
-    orvsim::AgentBehaviour slowUnInit;
-    slowUnInit.unInit.duration = 1h;
-    orvsim::ArrangeAgent(L"DeployAgent", slowUnInit);
+    ArrangeHangingStep(L"DeployAgent", &orvsim::AgentBehaviour::unInit);
     StartUntilFullyInitialized();
     StopServiceInBackground();
 
@@ -203,9 +201,7 @@ TEST_F(StopTest, PreShutdownCleansUpOnceAndOnStopWaitsForIt) {
 }
 
 TEST_F(StopTest, PreShutdownDuringOnStopSkipsTheRunningCleanup) {
-    orvsim::AgentBehaviour slowUnInit;
-    slowUnInit.unInit.duration = 1h;
-    orvsim::ArrangeAgent(L"DeployAgent", slowUnInit);
+    ArrangeHangingStep(L"DeployAgent", &orvsim::AgentBehaviour::unInit);
     StartUntilFullyInitialized();
     StopServiceInBackground();
     ASSERT_TRUE(WaitForTraced("DeployAgent", "UnInit"));

@@ -68,9 +68,7 @@ TEST_F(WorkerStopTest, StopAsTheWorkerStartsLeavesNoThreadBehind) {
 }
 
 TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandProcessor) {
-    orvsim::AgentBehaviour slowInit;
-    slowInit.init.duration = 1h;
-    orvsim::ArrangeAgent(L"MDMAgent", slowInit);
+    ArrangeHangingStep(L"MDMAgent", &orvsim::AgentBehaviour::init);
     StartService();
     ASSERT_TRUE(WaitForTraced("MDMAgent", "Init"));
     StopServiceInBackground();
@@ -149,9 +147,7 @@ TEST_F(WorkerStopTest, StopWhileWaitingForFullInitTakesDownWithoutFullInitialisa
 }
 
 TEST_F(WorkerStopTest, StopDuringFullInitialisationEndsItAndTakesDown) {
-    orvsim::AgentBehaviour slowFullInit;
-    slowFullInit.fullInit.duration = 1h;
-    orvsim::ArrangeAgent(L"EventManager", slowFullInit);
+    ArrangeHangingStep(L"EventManager", &orvsim::AgentBehaviour::fullInit);
     StartService();
     ASSERT_TRUE(WaitForTraced("EventManager", "FullInit"));
     StopServiceInBackground();
