@@ -1,15 +1,21 @@
-# Every dependency comes from Debian's packages (scripts/setup-deps.sh installs them).
+# Every dependency comes from Debian's packages: on Linux their -dev packages
+# (scripts/setup-deps.sh); for Windows jsoncpp and GoogleTest built from Debian's sources and
+# the header-only libraries' Debian headers (scripts/setup-windows-deps.sh, ORV_WINDOWS_DEPS).
 find_package(Threads REQUIRED)
-find_package(fmt REQUIRED)
-find_package(spdlog REQUIRED)
-find_package(jsoncpp REQUIRED)
-find_package(utf8cpp REQUIRED)
-find_package(CLI11 REQUIRED CONFIG)
-if(ORV_BUILD_TESTS)
-  find_package(GTest REQUIRED)
-endif()
-if(ORV_BUILD_BENCH)
-  find_package(benchmark REQUIRED)
+if(WIN32)
+  include(WindowsDependencies)
+else()
+  find_package(fmt REQUIRED)
+  find_package(spdlog REQUIRED)
+  find_package(jsoncpp REQUIRED)
+  find_package(utf8cpp REQUIRED)
+  find_package(CLI11 REQUIRED CONFIG)
+  if(ORV_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+  endif()
+  if(ORV_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
 endif()
 
 # Targets: fmt::fmt, spdlog::spdlog, JsonCpp::JsonCpp, utf8::cpp, CLI11::CLI11,

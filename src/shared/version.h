@@ -22,8 +22,8 @@ class Version {
 
     // Copy the four components; the source is unchanged. Defaulted so that the type stays
     // trivially copyable; version.cpp emits and exports them.
-    ORV_EXPORT Version& operator=(const Version& other) = default;
-    ORV_EXPORT Version& operator=(Version&& other) = default;
+    ORV_EXPORT_INLINE Version& operator=(const Version& other) = default;
+    ORV_EXPORT_INLINE Version& operator=(Version&& other) = default;
 
     // Shared-native library. Equals: true exactly when the four components are equal.
     // CompareTo: negative when this version is lower, zero when equal, positive when higher.

@@ -17,6 +17,14 @@
 // _time64 belongs to the C runtime.
 #include <time.h>
 
+#ifdef ORV_DECLARE_SERVICE_TIMECHANGE_INFO
+// The event data of SERVICE_CONTROL_TIMECHANGE, as winsvc.h declares it.
+typedef struct _SERVICE_TIMECHANGE_INFO {
+    LARGE_INTEGER liNewTime;
+    LARGE_INTEGER liOldTime;
+} SERVICE_TIMECHANGE_INFO, *PSERVICE_TIMECHANGE_INFO;
+#endif
+
 #else
 
 #include "winapi/posix/com.h"

@@ -4,6 +4,9 @@
 
 #include "shared/machine_information.h"
 
+#include <fmt/chrono.h>
+#include <fmt/xchar.h>
+
 #include <ctime>
 
 #include "sim/client/owned_instance.h"
@@ -40,11 +43,7 @@ ProcessRecord::~ProcessRecord() {
 // Now, on the machine's clock, as UTC in ISO 8601.
 std::wstring MachineTimeText() {
     const std::time_t now = static_cast<std::time_t>(_time64(nullptr));
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    wchar_t text[32] = {};
-    std::wcsftime(text, sizeof(text) / sizeof(text[0]), L"%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
+    return fmt::format(L"{:%Y-%m-%dT%H:%M:%SZ}", fmt::gmtime(now));
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build under Wine: headless, 64-bit, in the project's own
+# prefix (build/wine-prefix unless WINEPREFIX says otherwise), which it creates when missing.
+# CTest runs every Windows test through this (the toolchain's emulator).
+#
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${WINEPREFIX:-${root}/build/wine-prefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+# Headless: no window may open, and no desktop is needed.
+unset DISPLAY WAYLAND_DISPLAY
+wine64=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+
+if [[ ! -f "${WINEPREFIX}/system.reg" ]]; then
+    mkdir -p "${WINEPREFIX}"
+    "${wine64}" wineboot --init >/dev/null 2>&1 </dev/null || true
+    "${wineserver}" -w
+fi
+exec "${wine64}" "$@"
