@@ -11,8 +11,12 @@
 //
 // ORV_EXPORT_INLINE marks an exported member defined in the class (a defaulted assignment,
 // say): a user compiles its own copy, since a dllimport function cannot have a definition.
+// GCC emits such a member in a COMDAT section without its export directive, so the file that
+// makes the library emit it also names it, by its decorated name, with ORV_EXPORT_EMITTED.
 
 #if defined(_WIN32)
+#define ORV_EXPORT_EMITTED(decorated) \
+    asm(".section .drectve\n\t.ascii \" -export:\\\"" decorated "\\\"\"\n\t.text")
 #if defined(ORV_BUILDING_SERVICE)
 #define ORV_EXPORT __declspec(dllexport)
 #define ORV_EXPORT_INLINE __declspec(dllexport)
@@ -24,6 +28,7 @@
 #define ORV_EXPORT_INLINE
 #endif
 #else
+#define ORV_EXPORT_EMITTED(decorated)
 #define ORV_EXPORT __attribute__((visibility("default")))
 #define ORV_EXPORT_INLINE __attribute__((visibility("default")))
 #endif

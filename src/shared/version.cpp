@@ -6,6 +6,8 @@
   gnu::used]] static Version& (Version::*const kCopyAssign)(const Version&) = &Version::operator=;
 [[maybe_unused,
   gnu::used]] static Version& (Version::*const kMoveAssign)(Version&&) = &Version::operator=;
+ORV_EXPORT_EMITTED("_ZN7VersionaSERKS_");
+ORV_EXPORT_EMITTED("_ZN7VersionaSEOS_");
 
 bool Version::operator==(const Version& other) {
     return Equals(other);

@@ -1,7 +1,8 @@
 #pragma once
 // What the platform-neutral Win32 tests need that differs between the simulated machine and
 // real Windows: a clean machine per test, names and registry keys no other test process
-// shares, and knowing when the real platform is Wine. The only platform #if in the tests.
+// shares, installing a service of their own, and knowing when the real platform is Wine.
+// The only platform #if in the tests.
 
 #include <string>
 
@@ -13,10 +14,47 @@
 
 namespace contract {
 
+// Where a test service's image would be; it is never started, so no file is needed.
+inline constexpr const wchar_t* kTestServiceImage = L"C:\\OrvContractTests\\service.exe";
+
 #ifdef _WIN32
 
 // A real machine cannot be reset; each test cleans up what it made.
 inline void FreshMachine() {}
+
+// Installs `name` as CreateServiceW leaves a plain service: its own process, demand start,
+// normal error control, LocalSystem, no delayed start. Needs an administrator (Wine is one).
+inline bool InstallTestService(const std::wstring& name) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+    if (manager == nullptr) {
+        return false;
+    }
+    SC_HANDLE service =
+        CreateServiceW(manager, name.c_str(), name.c_str(), SERVICE_QUERY_STATUS,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       kTestServiceImage, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (service != nullptr) {
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return service != nullptr;
+}
+
+// Deletes `name`; it is gone once the last handle to it is closed. False when it was not
+// installed.
+inline bool RemoveTestService(const std::wstring& name) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr) {
+        return false;
+    }
+    SC_HANDLE service = OpenServiceW(manager, name.c_str(), DELETE);
+    const bool deleted = service != nullptr && DeleteService(service);
+    if (service != nullptr) {
+        CloseServiceHandle(service);
+    }
+    CloseServiceHandle(manager);
+    return deleted;
+}
 
 // Wine's ntdll exports wine_get_version; Windows' does not.
 inline bool UnderWine() {
@@ -28,6 +66,19 @@ inline bool UnderWine() {
 
 inline void FreshMachine() {
     winsim::ResetMachine();
+}
+
+// The simulated machine installs what CreateServiceW would (see above).
+inline bool InstallTestService(const std::wstring& name) {
+    winsim::services::ServiceConfig config;
+    config.startType = SERVICE_DEMAND_START;
+    config.imagePath = kTestServiceImage;
+    winsim::services::Install(name, config);
+    return true;
+}
+
+inline bool RemoveTestService(const std::wstring& name) {
+    return winsim::services::Remove(name);
 }
 
 inline bool UnderWine() {

@@ -6,4 +6,5 @@ set(ORV_WINAPI_CONTRACT_SOURCES
   threadpool_contract_test.cpp
   registry_contract_test.cpp
   registry_notify_contract_test.cpp
-  com_contract_test.cpp)
+  com_contract_test.cpp
+  services_contract_test.cpp)

@@ -1,5 +1,6 @@
 #include "winapi/machine/service_manager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -64,6 +65,48 @@ bool SameNameNoCase(std::wstring_view a, std::wstring_view b) {
     return FoldName(a) == FoldName(b);
 }
 
+// Generic rights stand for these service rights, as the service control manager maps them.
+DWORD MapGenericServiceRights(DWORD access) {
+    if ((access & GENERIC_READ) != 0) {
+        access |= STANDARD_RIGHTS_READ | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS |
+                  SERVICE_INTERROGATE | SERVICE_ENUMERATE_DEPENDENTS;
+    }
+    if ((access & GENERIC_WRITE) != 0) {
+        access |= STANDARD_RIGHTS_WRITE | SERVICE_CHANGE_CONFIG;
+    }
+    if ((access & GENERIC_EXECUTE) != 0) {
+        access |= STANDARD_RIGHTS_EXECUTE | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
+                  SERVICE_USER_DEFINED_CONTROL;
+    }
+    if ((access & GENERIC_ALL) != 0) {
+        access |= SERVICE_ALL_ACCESS;
+    }
+    return access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
+}
+
+// Bytes that `text` takes in a query result with `terminators` NULs after it.
+DWORD StringSize(std::wstring_view text, std::size_t terminators = 1) {
+    return static_cast<DWORD>((text.size() + terminators) * sizeof(wchar_t));
+}
+
+// Lays strings out one after the other behind a query's result structure, as the service
+// control manager returns them in the caller's buffer.
+class StringArea {
+  public:
+    explicit StringArea(BYTE* start) : next_(reinterpret_cast<wchar_t*>(start)) {}
+
+    wchar_t* Put(std::wstring_view text, std::size_t terminators = 1) {
+        wchar_t* const at = next_;
+        std::copy(text.begin(), text.end(), at);
+        std::fill_n(at + text.size(), terminators, L'\0');
+        next_ += text.size() + terminators;
+        return at;
+    }
+
+  private:
+    wchar_t* next_;
+};
+
 }  // namespace
 
 std::wstring ServiceKeyPath(std::wstring_view name) {
@@ -77,6 +120,11 @@ DWORD ServiceManager::ReadDword(const Service& service, std::wstring_view value,
                                 DWORD fallback) const {
     return DwordOf(registry_.Get(HKEY_LOCAL_MACHINE, ServiceKeyPath(service.name), value))
         .value_or(fallback);
+}
+
+std::wstring ServiceManager::ReadText(const Service& service, std::wstring_view value) const {
+    const auto data = registry_.Get(HKEY_LOCAL_MACHINE, ServiceKeyPath(service.name), value);
+    return data ? TextOf(*data) : std::wstring();
 }
 
 void ServiceManager::WriteDword(const Service& service, std::wstring_view value, DWORD data) {
@@ -125,7 +173,7 @@ SC_HANDLE ServiceManager::OpenService(SC_HANDLE manager, const wchar_t* name, DW
         return nullptr;
     }
     const uintptr_t value = NextHandleValue();
-    handles_.emplace(value, ScHandle{found->second, access});
+    handles_.emplace(value, ScHandle{found->second, MapGenericServiceRights(access)});
     SetLastErrorCode(ERROR_SUCCESS);
     return ToHandle<SC_HANDLE>(value);
 }
@@ -220,8 +268,8 @@ bool ServiceManager::ChangeConfig2(SC_HANDLE handle, DWORD level, const void* in
         return false;
     }
     if (info == nullptr) {
-        SetLastErrorCode(ERROR_INVALID_ADDRESS);
-        return false;
+        SetLastErrorCode(ERROR_SUCCESS);  // the information stays as it is
+        return true;
     }
     switch (level) {
         case SERVICE_CONFIG_DESCRIPTION: {
@@ -246,6 +294,95 @@ bool ServiceManager::ChangeConfig2(SC_HANDLE handle, DWORD level, const void* in
             WriteDword(*service, L"PreshutdownTimeout",
                        static_cast<const SERVICE_PRESHUTDOWN_INFO*>(info)->dwPreshutdownTimeout);
             break;
+        default:
+            // A real level that this machine does not keep.
+            SetLastErrorCode(ERROR_NOT_SUPPORTED);
+            return false;
+    }
+    SetLastErrorCode(ERROR_SUCCESS);
+    return true;
+}
+
+bool ServiceManager::QueryConfig(SC_HANDLE handle, QUERY_SERVICE_CONFIGW* config, DWORD size,
+                                 DWORD* needed) {
+    tsa::MutexLock lock(mu_);
+    const ServicePtr service = ServiceFor(handle, SERVICE_QUERY_CONFIG);
+    if (!service) {
+        return false;
+    }
+    if (needed == nullptr) {
+        SetLastErrorCode(ERROR_INVALID_ADDRESS);
+        return false;
+    }
+    const std::wstring binary_path = ReadText(*service, L"ImagePath");
+    const std::wstring group = ReadText(*service, L"Group");
+    // The list keeps the NULs between its strings; it ends in two.
+    const std::wstring dependencies = ReadText(*service, L"DependOnService");
+    const std::wstring start_name = ReadText(*service, L"ObjectName");
+    const std::wstring display_name = ReadText(*service, L"DisplayName");
+    *needed = static_cast<DWORD>(sizeof(QUERY_SERVICE_CONFIGW)) + StringSize(binary_path) +
+              StringSize(group) + StringSize(dependencies, 2) + StringSize(start_name) +
+              StringSize(display_name);
+    if (config == nullptr || size < *needed) {
+        SetLastErrorCode(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    config->dwServiceType = ReadDword(*service, L"Type", SERVICE_WIN32_OWN_PROCESS);
+    config->dwStartType = ReadDword(*service, L"Start", SERVICE_DEMAND_START);
+    config->dwErrorControl = ReadDword(*service, L"ErrorControl", SERVICE_ERROR_NORMAL);
+    config->dwTagId = ReadDword(*service, L"Tag", 0);
+    StringArea strings(reinterpret_cast<BYTE*>(config + 1));
+    config->lpBinaryPathName = strings.Put(binary_path);
+    config->lpLoadOrderGroup = strings.Put(group);
+    config->lpDependencies = strings.Put(dependencies, 2);
+    config->lpServiceStartName = strings.Put(start_name);
+    config->lpDisplayName = strings.Put(display_name);
+    SetLastErrorCode(ERROR_SUCCESS);
+    return true;
+}
+
+bool ServiceManager::QueryConfig2(SC_HANDLE handle, DWORD level, BYTE* buffer, DWORD size,
+                                  DWORD* needed) {
+    tsa::MutexLock lock(mu_);
+    const ServicePtr service = ServiceFor(handle, SERVICE_QUERY_CONFIG);
+    if (!service) {
+        return false;
+    }
+    if (level == 0 || level > 14) {
+        SetLastErrorCode(ERROR_INVALID_LEVEL);
+        return false;
+    }
+    if (needed == nullptr) {
+        SetLastErrorCode(ERROR_INVALID_ADDRESS);
+        return false;
+    }
+    switch (level) {
+        case SERVICE_CONFIG_DESCRIPTION: {
+            // Without a description the pointer is null rather than an empty string.
+            const auto value =
+                registry_.Get(HKEY_LOCAL_MACHINE, ServiceKeyPath(service->name), L"Description");
+            const std::wstring text = value ? TextOf(*value) : std::wstring();
+            *needed =
+                static_cast<DWORD>(sizeof(SERVICE_DESCRIPTIONW)) + (value ? StringSize(text) : 0);
+            if (buffer == nullptr || size < *needed) {
+                SetLastErrorCode(ERROR_INSUFFICIENT_BUFFER);
+                return false;
+            }
+            auto* description = reinterpret_cast<SERVICE_DESCRIPTIONW*>(buffer);
+            description->lpDescription =
+                value ? StringArea(reinterpret_cast<BYTE*>(description + 1)).Put(text) : nullptr;
+            break;
+        }
+        case SERVICE_CONFIG_DELAYED_AUTO_START_INFO: {
+            *needed = static_cast<DWORD>(sizeof(SERVICE_DELAYED_AUTO_START_INFO));
+            if (buffer == nullptr || size < *needed) {
+                SetLastErrorCode(ERROR_INSUFFICIENT_BUFFER);
+                return false;
+            }
+            reinterpret_cast<SERVICE_DELAYED_AUTO_START_INFO*>(buffer)->fDelayedAutostart =
+                ReadDword(*service, L"DelayedAutostart", 0) != 0 ? TRUE : FALSE;
+            break;
+        }
         default:
             // A real level that this machine does not keep.
             SetLastErrorCode(ERROR_NOT_SUPPORTED);

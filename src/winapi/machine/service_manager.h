@@ -34,6 +34,10 @@ class ServiceManager {
                       const wchar_t* dependencies, const wchar_t* start_name,
                       const wchar_t* display_name) EXCLUDES(mu_);
     bool ChangeConfig2(SC_HANDLE service, DWORD level, const void* info) EXCLUDES(mu_);
+    bool QueryConfig(SC_HANDLE service, QUERY_SERVICE_CONFIGW* config, DWORD size, DWORD* needed)
+        EXCLUDES(mu_);
+    bool QueryConfig2(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD* needed)
+        EXCLUDES(mu_);
     bool QueryStatus(SC_HANDLE service, SERVICE_STATUS* status) EXCLUDES(mu_);
     bool SetStatus(SERVICE_STATUS_HANDLE handle, const SERVICE_STATUS* status) EXCLUDES(mu_);
 
@@ -64,6 +68,8 @@ class ServiceManager {
     // The service behind a service handle with `access`, or null with the last error set.
     ServicePtr ServiceFor(SC_HANDLE handle, DWORD access) REQUIRES(mu_);
     DWORD ReadDword(const Service& service, std::wstring_view value, DWORD fallback) const;
+    // A string value of the service's key without its terminators; empty when missing.
+    std::wstring ReadText(const Service& service, std::wstring_view value) const;
     void WriteDword(const Service& service, std::wstring_view value, DWORD data);
     void WriteString(const Service& service, std::wstring_view value, DWORD type,
                      std::wstring_view text);

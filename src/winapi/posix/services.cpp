@@ -63,6 +63,21 @@ BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID 
     return Machine::Get().services.ChangeConfig2(hService, dwInfoLevel, lpInfo) ? TRUE : FALSE;
 }
 
+BOOL WINAPI QueryServiceConfigW(SC_HANDLE hService, LPQUERY_SERVICE_CONFIGW lpServiceConfig,
+                                DWORD cbBufSize, LPDWORD pcbBytesNeeded) {
+    return Machine::Get().services.QueryConfig(hService, lpServiceConfig, cbBufSize, pcbBytesNeeded)
+               ? TRUE
+               : FALSE;
+}
+
+BOOL WINAPI QueryServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPBYTE lpBuffer,
+                                 DWORD cbBufSize, LPDWORD pcbBytesNeeded) {
+    return Machine::Get().services.QueryConfig2(hService, dwInfoLevel, lpBuffer, cbBufSize,
+                                                pcbBytesNeeded)
+               ? TRUE
+               : FALSE;
+}
+
 BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus) {
     return Machine::Get().services.QueryStatus(hService, lpServiceStatus) ? TRUE : FALSE;
 }

@@ -104,6 +104,20 @@ struct SERVICE_STATUS {
 };
 using LPSERVICE_STATUS = SERVICE_STATUS*;
 
+// QueryServiceConfigW's result: the strings follow the structure in the caller's buffer.
+struct QUERY_SERVICE_CONFIGW {
+    DWORD dwServiceType;
+    DWORD dwStartType;
+    DWORD dwErrorControl;
+    LPWSTR lpBinaryPathName;
+    LPWSTR lpLoadOrderGroup;
+    DWORD dwTagId;
+    LPWSTR lpDependencies;
+    LPWSTR lpServiceStartName;
+    LPWSTR lpDisplayName;
+};
+using LPQUERY_SERVICE_CONFIGW = QUERY_SERVICE_CONFIGW*;
+
 struct SERVICE_DELAYED_AUTO_START_INFO {
     BOOL fDelayedAutostart;
 };
@@ -174,7 +188,7 @@ extern "C" {
 WINSIM_API SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpDatabaseName,
                                            DWORD dwDesiredAccess);
 // Service names compare without regard to case; an unknown one fails with
-// ERROR_SERVICE_DOES_NOT_EXIST.
+// ERROR_SERVICE_DOES_NOT_EXIST. Generic rights are mapped to service rights.
 WINSIM_API SC_HANDLE WINAPI OpenServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName,
                                          DWORD dwDesiredAccess);
 WINSIM_API BOOL WINAPI CloseServiceHandle(SC_HANDLE hSCObject);
@@ -185,8 +199,18 @@ WINSIM_API BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceT
                                             LPCWSTR lpServiceStartName, LPCWSTR lpPassword,
                                             LPCWSTR lpDisplayName);
 // Levels SERVICE_CONFIG_DESCRIPTION, SERVICE_CONFIG_DELAYED_AUTO_START_INFO and
-// SERVICE_CONFIG_PRESHUTDOWN_INFO; others fail with ERROR_INVALID_LEVEL.
+// SERVICE_CONFIG_PRESHUTDOWN_INFO; other real levels fail with ERROR_NOT_SUPPORTED, unknown
+// ones with ERROR_INVALID_LEVEL. A null lpInfo changes nothing.
 WINSIM_API BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo);
+// The configuration as the service's key holds it. A buffer smaller than *pcbBytesNeeded
+// fails with ERROR_INSUFFICIENT_BUFFER.
+WINSIM_API BOOL WINAPI QueryServiceConfigW(SC_HANDLE hService,
+                                           LPQUERY_SERVICE_CONFIGW lpServiceConfig, DWORD cbBufSize,
+                                           LPDWORD pcbBytesNeeded);
+// Levels SERVICE_CONFIG_DESCRIPTION and SERVICE_CONFIG_DELAYED_AUTO_START_INFO, with the
+// errors of ChangeServiceConfig2W and the buffer protocol of QueryServiceConfigW.
+WINSIM_API BOOL WINAPI QueryServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPBYTE lpBuffer,
+                                            DWORD cbBufSize, LPDWORD pcbBytesNeeded);
 WINSIM_API BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceStatus);
 // Every report is recorded (see "winapi/sim/services.h").
 WINSIM_API BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,
@@ -199,5 +223,9 @@ WINSIM_API BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,
 #define OpenService OpenServiceW
 #define ChangeServiceConfig ChangeServiceConfigW
 #define ChangeServiceConfig2 ChangeServiceConfig2W
+#define QueryServiceConfig QueryServiceConfigW
+#define QueryServiceConfig2 QueryServiceConfig2W
+#define QUERY_SERVICE_CONFIG QUERY_SERVICE_CONFIGW
+#define LPQUERY_SERVICE_CONFIG LPQUERY_SERVICE_CONFIGW
 #define SERVICE_DESCRIPTION SERVICE_DESCRIPTIONW
 #define LPSERVICE_DESCRIPTION LPSERVICE_DESCRIPTIONW
