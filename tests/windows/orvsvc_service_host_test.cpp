@@ -1,0 +1,299 @@
+// The host's side of the service's life, driven as the service manager would drive it, with a
+// fake library: the calling order the library relies on, and who reports which status.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "orvsvc/one_shot_event.h"
+#include "orvsvc/service_host.h"
+
+namespace orvsvc {
+namespace {
+
+using namespace std::chrono_literals;
+
+const auto kHandle = reinterpret_cast<SERVICE_STATUS_HANDLE>(static_cast<std::uintptr_t>(0x20));
+
+// What the fake library saw and what reached the service manager, in one order.
+class Journal {
+  public:
+    void Add(std::string entry) {
+        const std::lock_guard lock(mutex_);
+        entries_.push_back(std::move(entry));
+    }
+    void AddStatus(const SERVICE_STATUS& status, bool byLibrary) {
+        const std::lock_guard lock(mutex_);
+        statuses_.push_back(status);
+        entries_.push_back((byLibrary ? "library " : "host ") +
+                           std::to_string(status.dwCurrentState));
+    }
+    std::vector<std::string> Entries() {
+        const std::lock_guard lock(mutex_);
+        return entries_;
+    }
+    std::vector<SERVICE_STATUS> Statuses() {
+        const std::lock_guard lock(mutex_);
+        return statuses_;
+    }
+    bool WaitForState(DWORD state) {
+        for (int i = 0; i < 500; ++i) {
+            {
+                const std::lock_guard lock(mutex_);
+                for (const SERVICE_STATUS& status : statuses_) {
+                    if (status.dwCurrentState == state) {
+                        return true;
+                    }
+                }
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::string> entries_;
+    std::vector<SERVICE_STATUS> statuses_;
+};
+
+class ServiceHostTest : public ::testing::Test {
+  protected:
+    ServiceHostTest()
+        : host_(
+              Library(),
+              [this](SERVICE_STATUS_HANDLE, const SERVICE_STATUS& status) {
+                  journal_.AddStatus(status, false);
+                  return true;
+              },
+              HostTiming{5ms, 1000, 1000}) {}
+
+    ~ServiceHostTest() override {
+        // A test that failed half-way leaves the service running: end it.
+        startMayReturn_.Set();
+        host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+        if (runner_.joinable()) {
+            runner_.join();
+        }
+    }
+
+    LibraryEntryPoints Library() {
+        return {[this](SERVICE_STATUS_HANDLE handle) {
+                    journal_.Add("OnStart");
+                    EXPECT_EQ(handle, kHandle);
+                    startMayReturn_.Wait();
+                    if (startThrows_) {
+                        throw std::runtime_error("start failed");
+                    }
+                },
+                [this](DWORD control, DWORD eventType, LPVOID data, LPVOID context) -> DWORD {
+                    journal_.Add("control " + std::to_string(control));
+                    lastControl_ = {eventType, data, context};
+                    if (control == SERVICE_CONTROL_PRESHUTDOWN) {
+                        // The library's cleanup ends with its own SERVICE_STOPPED.
+                        SERVICE_STATUS stopped{};
+                        stopped.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+                        stopped.dwCurrentState = SERVICE_STOPPED;
+                        journal_.AddStatus(stopped, true);
+                    }
+                    return NO_ERROR;
+                },
+                [this] {
+                    journal_.Add("OnStop");
+                    std::this_thread::sleep_for(30ms);  // long enough for several ticks
+                    journal_.Add("OnStop returned");
+                    if (stopThrows_) {
+                        throw std::runtime_error("stop failed");
+                    }
+                }};
+    }
+
+    void StartRunning() {
+        runner_ = std::thread([this] { host_.Run(kHandle); });
+        startMayReturn_.Set();
+        ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
+    }
+
+    struct Control {
+        DWORD eventType = 0;
+        LPVOID data = nullptr;
+        LPVOID context = nullptr;
+    };
+
+    Journal journal_;
+    OneShotEvent startMayReturn_;
+    bool startThrows_ = false;
+    bool stopThrows_ = false;
+    Control lastControl_;
+    ServiceHost host_;
+    std::thread runner_;
+};
+
+std::vector<DWORD> States(const std::vector<SERVICE_STATUS>& statuses) {
+    std::vector<DWORD> states;
+    for (const SERVICE_STATUS& status : statuses) {
+        if (states.empty() || states.back() != status.dwCurrentState) {
+            states.push_back(status.dwCurrentState);
+        }
+    }
+    return states;
+}
+
+TEST_F(ServiceHostTest, StopLeadsTheLibraryThroughItsLifeAndReportsEachState) {
+    ASSERT_NO_FATAL_FAILURE(StartRunning());
+    EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr), NO_ERROR);
+    runner_.join();
+
+    const std::vector<SERVICE_STATUS> statuses = journal_.Statuses();
+    EXPECT_EQ(States(statuses), (std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING,
+                                                    SERVICE_STOP_PENDING, SERVICE_STOPPED}));
+    EXPECT_GT(statuses.size(), 5u) << "no checkpoint rose while OnStop ran";
+    EXPECT_EQ(statuses.back().dwWin32ExitCode, static_cast<DWORD>(NO_ERROR));
+    const std::vector<std::string> entries = journal_.Entries();
+    const std::vector<std::string> calls = {"OnStart", "control 1", "OnStop"};
+    auto next = entries.begin();
+    for (const std::string& call : calls) {
+        next = std::find(next, entries.end(), call);
+        EXPECT_NE(next, entries.end()) << call << " missing or out of order";
+    }
+}
+
+TEST_F(ServiceHostTest, RunningAcceptsTheControlsTheLibraryActsOn) {
+    ASSERT_NO_FATAL_FAILURE(StartRunning());
+    const std::vector<SERVICE_STATUS> statuses = journal_.Statuses();
+    const auto running = std::find_if(statuses.begin(), statuses.end(), [](const auto& status) {
+        return status.dwCurrentState == SERVICE_RUNNING;
+    });
+    ASSERT_NE(running, statuses.end());
+    EXPECT_EQ(running->dwControlsAccepted,
+              static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                 SERVICE_ACCEPT_PRESHUTDOWN | SERVICE_ACCEPT_POWEREVENT |
+                                 SERVICE_ACCEPT_SESSIONCHANGE | SERVICE_ACCEPT_TIMECHANGE));
+    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+}
+
+TEST_F(ServiceHostTest, ControlsReachTheLibraryOnlyBetweenOnStartAndOnStop) {
+    runner_ = std::thread([this] { host_.Run(kHandle); });
+    ASSERT_TRUE(journal_.WaitForState(SERVICE_START_PENDING));
+    EXPECT_EQ(host_.OnControl(220, 0, nullptr, nullptr),
+              static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
+        << "a control during OnStart";
+    EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_INTERROGATE, 0, nullptr, nullptr), NO_ERROR);
+    startMayReturn_.Set();
+    ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
+
+    int data = 0;
+    EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_SESSIONCHANGE, 5, &data, this), NO_ERROR);
+    EXPECT_EQ(lastControl_.eventType, 5u);
+    EXPECT_EQ(lastControl_.data, &data);
+    EXPECT_EQ(lastControl_.context, this);
+    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+    runner_.join();
+    EXPECT_EQ(host_.OnControl(221, 0, nullptr, nullptr),
+              static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
+        << "a control after OnStop";
+
+    const std::vector<std::string> entries = journal_.Entries();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 220"), 0);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 221"), 0);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 4"), 0);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 14"), 1);
+}
+
+TEST_F(ServiceHostTest, CheckpointRisesWhileOnStartBlocks) {
+    runner_ = std::thread([this] { host_.Run(kHandle); });
+    std::this_thread::sleep_for(60ms);
+    startMayReturn_.Set();
+    ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
+    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+    runner_.join();
+    DWORD highest = 0;
+    for (const SERVICE_STATUS& status : journal_.Statuses()) {
+        if (status.dwCurrentState == SERVICE_START_PENDING) {
+            EXPECT_EQ(status.dwCheckPoint, highest + 1);
+            highest = status.dwCheckPoint;
+        }
+    }
+    EXPECT_GE(highest, 3u);
+}
+
+TEST_F(ServiceHostTest, PreShutdownLeavesTheFinalReportToTheLibrary) {
+    ASSERT_NO_FATAL_FAILURE(StartRunning());
+    EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_PRESHUTDOWN, 0, nullptr, nullptr), NO_ERROR);
+    runner_.join();
+
+    const std::vector<std::string> entries = journal_.Entries();
+    EXPECT_EQ(States(journal_.Statuses()),
+              (std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOPPED}));
+    const auto libraryStopped = std::find(entries.begin(), entries.end(), "library 1");
+    ASSERT_NE(libraryStopped, entries.end());
+    EXPECT_EQ(std::find_if(libraryStopped, entries.end(),
+                           [](const std::string& entry) { return entry.starts_with("host"); }),
+              entries.end())
+        << "the host reported after the library's SERVICE_STOPPED";
+    EXPECT_NE(std::find(libraryStopped, entries.end(), "OnStop returned"), entries.end())
+        << "Run returned before OnStop had";
+}
+
+TEST_F(ServiceHostTest, ShutdownStopsAsStopDoes) {
+    ASSERT_NO_FATAL_FAILURE(StartRunning());
+    host_.OnControl(SERVICE_CONTROL_SHUTDOWN, 0, nullptr, nullptr);
+    runner_.join();
+    EXPECT_EQ(States(journal_.Statuses()).back(), static_cast<DWORD>(SERVICE_STOPPED));
+    const std::vector<std::string> entries = journal_.Entries();
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "control 5"), entries.end());
+}
+
+TEST_F(ServiceHostTest, AFailedStartStillStopsTheLibraryAndReportsTheError) {
+    startThrows_ = true;
+    runner_ = std::thread([this] { host_.Run(kHandle); });
+    startMayReturn_.Set();
+    runner_.join();
+
+    const std::vector<SERVICE_STATUS> statuses = journal_.Statuses();
+    EXPECT_EQ(States(statuses),
+              (std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_STOPPED}));
+    EXPECT_EQ(statuses.back().dwWin32ExitCode, static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE));
+    const std::vector<std::string> entries = journal_.Entries();
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "OnStop"), entries.end());
+}
+
+TEST_F(ServiceHostTest, AFailedStopIsReportedAsTheExitCode) {
+    stopThrows_ = true;
+    ASSERT_NO_FATAL_FAILURE(StartRunning());
+    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+    runner_.join();
+    EXPECT_EQ(journal_.Statuses().back().dwWin32ExitCode,
+              static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE));
+}
+
+// OnStop must not overlap a control still being passed on.
+TEST(ControlGateTest, CloseWaitsForAControlBeingPassedOn) {
+    ControlGate gate;
+    gate.Open();
+    OneShotEvent passing;
+    std::atomic<bool> passed{false};
+    std::thread handler([&] {
+        gate.IfOpen([&] {
+            passing.Set();
+            std::this_thread::sleep_for(50ms);
+            passed = true;
+        });
+    });
+    passing.Wait();
+    gate.Close();
+    EXPECT_TRUE(passed) << "Close returned while a control was being passed on";
+    handler.join();
+    EXPECT_FALSE(gate.IfOpen([] {}));
+}
+
+}  // namespace
+}  // namespace orvsvc
