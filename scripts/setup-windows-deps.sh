@@ -43,13 +43,15 @@ install_packages() {
 private_apt() {
     local apt="${deps}/apt"
     mkdir -p "${apt}/lists/partial" "${apt}/cache/archives/partial" "${apt}/sources.list.d"
-    # shellcheck disable=SC1091
     local codename
     codename="$(. /etc/os-release && echo "${VERSION_CODENAME}")"
     cat >"${apt}/sources.list" <<EOF
 deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian ${codename} main
 EOF
-    apt-get -q \
+    # As root, apt would hand the download to its unprivileged user, who cannot write here.
+    local sandbox=()
+    [[ $(id -u) -ne 0 ]] || sandbox=(-o APT::Sandbox::User=root)
+    apt-get -q "${sandbox[@]}" \
         -o Dir::Etc::SourceList="${apt}/sources.list" \
         -o Dir::Etc::SourceParts="${apt}/sources.list.d" \
         -o Dir::State::Lists="${apt}/lists" \

@@ -51,7 +51,6 @@ ctest --preset windows -j2 --output-junit "${junit}" "$@" || status=$?
 # The summary, from CTest's JUnit report: each skipped test's reason is the line that
 # GoogleTest prints after "Skipped", and the service-manager suite prints its durations.
 awk '
-    /<testsuite/ { in_suite = 1 }
     /<testcase / {
         total++
         match($0, /name="[^"]*"/); name = substr($0, RSTART + 6, RLENGTH - 7)
@@ -64,7 +63,13 @@ awk '
     take_reason { reason = $0; take_reason = 0 }
     /: Skipped$/ { take_reason = 1 }
     /ORV-DURATION / {
-        for (i = 1; i <= NF; i++) if ($i ~ /=/) durations = durations "    " $i "\n"
+        for (i = 1; i <= NF; i++) {
+            if ($i !~ /=/) continue
+            split($i, kv, "="); what = (kv[1] ~ /stop/) ? "stop to stopped" : "start to running"
+            ms = kv[2] + 0; count[what]++
+            if (!(what in low) || ms < low[what]) low[what] = ms
+            if (!(what in high) || ms > high[what]) high[what] = ms
+        }
     }
     /<\/testcase>/ {
         if (skipped) { nskipped++; reasons = reasons "    " name ": " reason "\n" }
@@ -73,6 +78,8 @@ awk '
         printf "\nWindows tests under Wine: %d run, %d passed, %d failed, %d skipped\n",
                total, passed, failed, nskipped
         if (nskipped) printf "  Skipped, where Wine differs from Windows:\n%s", reasons
-        if (durations != "") printf "  Under the real service manager:\n%s", durations
+        for (what in count)
+            printf "  Under the real service manager, %s: %d to %d ms (%d times)\n",
+                   what, low[what], high[what], count[what]
     }' "${junit}"
 exit "${status}"
