@@ -12,6 +12,12 @@ namespace winsim::detail {
 
 namespace {
 
+// Information levels that Windows defines for ChangeServiceConfig2W and QueryServiceConfig2W
+// (1 to 14); the simulation keeps only some of them.
+bool IsDefinedConfigLevel(DWORD level) {
+    return level >= 1 && level <= 14;
+}
+
 std::vector<BYTE> DwordBytes(DWORD value) {
     std::vector<BYTE> bytes(sizeof(DWORD));
     std::memcpy(bytes.data(), &value, sizeof(DWORD));
@@ -263,7 +269,7 @@ bool ServiceManager::ChangeConfig2(SC_HANDLE handle, DWORD level, const void* in
     if (!service) {
         return false;
     }
-    if (level == 0 || level > 14) {
+    if (!IsDefinedConfigLevel(level)) {
         SetLastErrorCode(ERROR_INVALID_LEVEL);
         return false;
     }
@@ -348,7 +354,7 @@ bool ServiceManager::QueryConfig2(SC_HANDLE handle, DWORD level, BYTE* buffer, D
     if (!service) {
         return false;
     }
-    if (level == 0 || level > 14) {
+    if (!IsDefinedConfigLevel(level)) {
         SetLastErrorCode(ERROR_INVALID_LEVEL);
         return false;
     }
