@@ -135,7 +135,7 @@ class RunningService {
         ready_ = host_->WaitForFullInit(kEventually);
     }
     ~RunningService() {
-        host_->Stop();
+        host_->Stop(std::chrono::seconds(60));
         std::error_code ignored;
         std::filesystem::remove_all(logDirectory_, ignored);
     }

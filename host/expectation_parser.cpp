@@ -3,8 +3,8 @@
 #include <fmt/format.h>
 
 #include <limits>
-#include <regex>
 
+#include "host/log_pattern.h"
 #include "host/parser_parts.h"
 #include "host/scenario_names.h"
 
@@ -23,14 +23,6 @@ std::optional<std::int32_t> Int32(const JsonNode& node) {
     auto number = node.Integer(std::numeric_limits<std::int32_t>::min(),
                                std::numeric_limits<std::int32_t>::max());
     return number ? std::optional<std::int32_t>(static_cast<std::int32_t>(*number)) : std::nullopt;
-}
-
-void CheckRegex(const JsonNode& node, const std::string& pattern) {
-    try {
-        std::regex compiled(pattern);
-    } catch (const std::regex_error& error) {
-        node.Error(fmt::format("not a valid regular expression: {}", error.what()));
-    }
 }
 
 // "count": n (exactly n) or {"min": a, "max": b}; "absent": true (exactly 0).
@@ -273,7 +265,11 @@ LogMatcher Log(const JsonNode& node) {
     });
     object.RejectUnknown();
     if (message && matcher.match == TextMatch::kRegex) {
-        CheckRegex(*message, matcher.text);
+        std::string problem;
+        matcher.pattern = CompileLogPattern(matcher.text, problem);
+        if (!matcher.pattern) {
+            message->Error(problem);
+        }
     }
     return matcher;
 }

@@ -16,10 +16,33 @@ bool IsIdentifier(std::string_view key) {
     });
 }
 
+// Text from the file is shown up to this length.
+constexpr std::size_t kMaxShown = 60;
+
 std::string Quoted(std::string_view text) {
-    constexpr std::size_t kMaxShown = 60;
     std::string shown(text.substr(0, kMaxShown));
     return "\"" + shown + (text.size() > kMaxShown ? "...\"" : "\"");
+}
+
+// The known key a misspelling most likely meant: the nearest within two edits. Keys whose
+// lengths differ by more cannot be that near, so a huge key costs no comparison at all.
+const std::string* NearMiss(const std::vector<std::string>& known, std::string_view key) {
+    constexpr std::size_t kMaxEdits = 2;
+    const std::string* nearest = nullptr;
+    std::size_t nearestDistance = kMaxEdits + 1;
+    for (const std::string& candidate : known) {
+        const std::size_t lengthGap = candidate.size() > key.size() ? candidate.size() - key.size()
+                                                                    : key.size() - candidate.size();
+        if (lengthGap > kMaxEdits) {
+            continue;
+        }
+        const std::size_t distance = EditDistance(candidate, key);
+        if (distance < nearestDistance) {
+            nearest = &candidate;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 bool IsWholeNumber(const Json::Value& value) {
@@ -152,7 +175,7 @@ std::optional<std::int64_t> JsonNode::IntegerOrName(
 }
 
 std::string JsonNode::MemberPath(std::string_view key) const {
-    if (IsIdentifier(key)) {
+    if (IsIdentifier(key) && key.size() <= kMaxShown) {
         return path_ + "." + std::string(key);
     }
     return path_ + "[" + Quoted(key) + "]";
@@ -199,12 +222,8 @@ void JsonObject::RejectUnknown() const {
         if (std::find(known_.begin(), known_.end(), key) != known_.end()) {
             continue;
         }
-        std::string message = fmt::format("unknown key \"{}\"", key);
-        const auto nearest = std::min_element(
-            known_.begin(), known_.end(), [&](const std::string& a, const std::string& b) {
-                return EditDistance(a, key) < EditDistance(b, key);
-            });
-        if (nearest != known_.end() && EditDistance(*nearest, key) <= 2) {
+        std::string message = fmt::format("unknown key {}", Quoted(key));
+        if (const std::string* nearest = NearMiss(known_, key)) {
             message += fmt::format(" (did you mean \"{}\"?)", *nearest);
         }
         if (known_.empty()) {

@@ -2,8 +2,7 @@
 
 #include <fmt/format.h>
 
-#include <regex>
-
+#include "host/log_pattern.h"
 #include "host/scenario_names.h"
 #include "sim/common_base/unicode.h"
 
@@ -11,17 +10,17 @@ namespace orvhost {
 
 namespace {
 
-bool TextMatches(const std::string& text, TextMatch match, const std::string& candidate) {
-    switch (match) {
+bool TextMatches(const LogMatcher& matcher, const std::string& candidate) {
+    switch (matcher.match) {
         case TextMatch::kExact:
-            return candidate == text;
+            return candidate == matcher.text;
         case TextMatch::kPrefix:
-            return candidate.starts_with(text);
+            return candidate.starts_with(matcher.text);
         case TextMatch::kContains:
-            return candidate.find(text) != std::string::npos;
+            return candidate.find(matcher.text) != std::string::npos;
         case TextMatch::kRegex:
-            // The validator compiled the pattern already; a bad one cannot reach here.
-            return std::regex_search(candidate, std::regex(text));
+            // The parser compiled the pattern; one it refused cannot reach here.
+            return matcher.pattern && SearchLogPattern(*matcher.pattern, candidate);
     }
     return false;
 }
@@ -36,8 +35,7 @@ void Field(std::string& text, const char* name, const std::optional<T>& value) {
 }  // namespace
 
 bool Matches(const LogMatcher& matcher, const LogLine& line) {
-    return (!matcher.level || *matcher.level == line.level) &&
-           TextMatches(matcher.text, matcher.match, line.message);
+    return (!matcher.level || *matcher.level == line.level) && TextMatches(matcher, line.message);
 }
 
 bool Matches(const CallMatcher& matcher, const CallRecord& call) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,7 @@ struct LogMatcher {
     std::string text;
     TextMatch match = TextMatch::kExact;
     std::optional<LogLevel> level;
+    std::shared_ptr<const std::regex> pattern;  // kRegex: the parser's compiled `text`
 };
 
 struct CallMatcher {

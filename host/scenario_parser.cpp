@@ -1,6 +1,7 @@
 #include "host/scenario_parser.h"
 
 #include <json/reader.h>
+#include <json/value.h>
 
 #include <fmt/format.h>
 
@@ -14,6 +15,9 @@
 namespace orvhost {
 
 namespace {
+
+// Deeper nesting is no scenario; the reader stops there instead of exhausting its stack.
+constexpr int kMaxNesting = 100;
 
 // jsoncpp's messages look like "* Line 3, Column 5\n  Missing ',' ...\n"; one line each.
 std::vector<std::string> SyntaxErrors(const std::string& formatted) {
@@ -79,10 +83,20 @@ LoadResult LoadScenarioText(std::string_view text, const std::string& source) {
     builder["failIfExtra"] = true;
     builder["rejectDupKeys"] = true;
     builder["allowSpecialFloats"] = false;
+    builder["stackLimit"] = kMaxNesting;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string syntax;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &syntax)) {
+    bool parsed = false;
+    try {
+        parsed = reader->parse(text.data(), text.data() + text.size(), &root, &syntax);
+    } catch (const Json::Exception&) {
+        // The reader's one throw: its nesting limit.
+        result.errors.push_back(fmt::format(
+            "{}: JSON syntax: nested more than {} arrays and objects deep", source, kMaxNesting));
+        return result;
+    }
+    if (!parsed) {
         for (const std::string& error : SyntaxErrors(syntax)) {
             result.errors.push_back(fmt::format("{}: {}", source, error));
         }

@@ -133,7 +133,13 @@ RunResult RunScenario(const Scenario& scenario, const RunOptions& options,
     ServiceHost host(status);
     StepRunner runner(host, evidence, scenario.timeoutMs, Announce);
     std::string hung;
-    if (!PlayTimeline(scenario, runner, result.timelineThread, hung)) {
+    bool played = PlayTimeline(scenario, runner, result.timelineThread, hung);
+    if (played && host.ServiceMayRun()) {
+        // Its threads would outlive the run and the process's exit handlers.
+        hung = "the service could not be stopped: OnStop was never called for the last start";
+        played = false;
+    }
+    if (!played) {
         terminal.reset();
         Collect(runner, evidence, host, result);
         result.hung = hung;

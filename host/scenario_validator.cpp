@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace orvhost {
 
@@ -73,11 +74,47 @@ void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diag
     }
 }
 
+// How far a timeline may move the machine's wall clock from where the run starts, either way:
+// well inside the years the clock holds (1800 to 2261) for a long time to come.
+constexpr std::int64_t kMaxWallDriftYears = 100;
+constexpr std::int64_t kMaxWallDriftMs = kMaxWallDriftYears * 36525 / 100 * 24 * 3600 * 1000;
+
+// The furthest a step may move the wall clock forward and back, steps of a group in any order.
+void WallMoves(const Step& step, std::int64_t& forward, std::int64_t& back) {
+    forward += step.delayMs;
+    if (step.kind == StepKind::kClockChange) {
+        (step.deltaMs > 0 ? forward : back) += step.deltaMs;
+    } else if (step.kind == StepKind::kAdvanceClock || step.kind == StepKind::kPause) {
+        forward += step.durationMs;
+    }
+    for (const Step& inner : step.steps) {
+        WallMoves(inner, forward, back);
+    }
+}
+
+void CheckWallClock(const std::vector<Step>& steps, Diagnostics& diagnostics) {
+    std::int64_t moved = 0;
+    for (const Step& step : steps) {
+        std::int64_t forward = 0;
+        std::int64_t back = 0;
+        WallMoves(step, forward, back);
+        if (moved + forward > kMaxWallDriftMs || moved + back < -kMaxWallDriftMs) {
+            diagnostics.Add(step.path,
+                            fmt::format("the clock changes so far move the machine's wall clock "
+                                        "more than {} years from where the run starts",
+                                        kMaxWallDriftYears));
+            return;
+        }
+        moved += forward + back;
+    }
+}
+
 }  // namespace
 
 void ValidateScenario(const Scenario& scenario, Diagnostics& diagnostics) {
     CheckThrows(scenario.client, diagnostics);
     CheckSteps(scenario.timeline, false, diagnostics);
+    CheckWallClock(scenario.timeline, diagnostics);
     for (const Expectation& expectation : scenario.expectations) {
         CheckExpectation(expectation, diagnostics);
     }

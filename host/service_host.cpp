@@ -1,5 +1,7 @@
 #include "host/service_host.h"
 
+#include <fmt/format.h>
+
 #include <cstddef>
 #include <cstring>
 #include <exception>
@@ -7,9 +9,11 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "service/entry_points.h"
 #include "sim/common_base/log_control.h"
+#include "sim/trace.h"
 #include "winapi/sim/control.h"
 
 namespace orvhost {
@@ -67,8 +71,7 @@ ServiceHost::~ServiceHost() {
     }
 }
 
-std::size_t ServiceHost::BeginEntry(const char* entry) {
-    tsa::MutexLock lock(mutex_);
+std::size_t ServiceHost::BeginEntryLocked(const char* entry) {
     EntryCall call;
     call.entry = entry;
     call.threadId = ThisThread();
@@ -82,17 +85,21 @@ void ServiceHost::EndEntry(std::size_t index, std::optional<std::string> escaped
     tsa::MutexLock lock(mutex_);
     entries_[index].returned = now;
     entries_[index].escaped = std::move(escaped);
+    entries_[index].created = true;
 }
 
 std::shared_future<std::optional<std::string>> ServiceHost::Start(bool escapeExpected) {
     auto ended = std::make_shared<std::promise<std::optional<std::string>>>();
     std::shared_future<std::optional<std::string>> result = ended->get_future().share();
     tsa::MutexLock lock(mutex_);
-    startThreads_.emplace_back([this, ended, escapeExpected] {
-        const std::size_t entry = BeginEntry("OnStart");
+    // Recorded now, so that a stop called next knows to wait for it.
+    const std::size_t entry = BeginEntryLocked("OnStart");
+    entries_[entry].threadId = 0;
+    entries_[entry].escapeExpected = escapeExpected;
+    startThreads_.emplace_back([this, ended, entry] {
         {
             tsa::MutexLock record(mutex_);
-            entries_[entry].escapeExpected = escapeExpected;
+            entries_[entry].threadId = ThisThread();
         }
         std::optional<std::string> escaped = Contained([this] { OnStart(statusHandle_); });
         EndEntry(entry, escaped);
@@ -170,10 +177,76 @@ void ServiceHost::ChangeClock(milliseconds delta) {
     SendTimeChange(winsim::clock::ToFileTime(before), winsim::clock::ToFileTime(after));
 }
 
-std::optional<std::string> ServiceHost::Stop() {
-    const std::size_t entry = BeginEntry("OnStop");
+bool ServiceHost::StartsCreated(std::string& waitingFor) {
+    std::vector<std::size_t> pending;
+    std::vector<std::uint32_t> threads;
+    {
+        tsa::MutexLock lock(mutex_);
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (entries_[i].entry == "OnStart" && !entries_[i].created) {
+                pending.push_back(i);
+                threads.push_back(entries_[i].threadId);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        // OnStart's first call into a sibling library after setting up the log comes from
+        // the service object's own start: the object exists.
+        const std::uint32_t thread = threads[i];
+        const bool created = thread != 0 && orvsim::WaitForTrace(
+                                                [thread](const orvsim::TraceEntry& call) {
+                                                    return call.threadId == thread &&
+                                                           !(call.component == "ORV::utility" &&
+                                                             call.operation == "InitLog");
+                                                },
+                                                milliseconds(0));
+        tsa::MutexLock lock(mutex_);
+        entries_[pending[i]].created = entries_[pending[i]].created || created;
+        if (!entries_[pending[i]].created) {
+            waitingFor = "OnStart has not created the service object";
+            return false;
+        }
+    }
+    return true;
+}
+
+StopResult ServiceHost::Stop(milliseconds creationTimeout) {
+    constexpr milliseconds kLook{5};
+    const auto deadline = std::chrono::steady_clock::now() + creationTimeout;
+    std::string waitingFor;
+    while (!StartsCreated(waitingFor)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return StopResult{fmt::format("OnStop was not called: {} within {} ms", waitingFor,
+                                          creationTimeout.count()),
+                              std::nullopt};
+        }
+        std::this_thread::sleep_for(kLook);
+    }
+    std::size_t entry = 0;
+    {
+        tsa::MutexLock lock(mutex_);
+        entry = BeginEntryLocked("OnStop");
+    }
     std::optional<std::string> escaped = Contained([] { OnStop(); });
     EndEntry(entry, escaped);
+    JoinStartThreads();
+    return StopResult{std::nullopt, std::move(escaped)};
+}
+
+bool ServiceHost::ServiceMayRun() const {
+    tsa::MutexLock lock(mutex_);
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        if (entry->entry == "OnStop") {
+            return false;
+        }
+        if (entry->entry == "OnStart") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ServiceHost::JoinStartThreads() {
     tsa::MutexLock joining(joinMutex_);
     std::vector<std::thread> threads;
     {
@@ -183,7 +256,6 @@ std::optional<std::string> ServiceHost::Stop() {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    return escaped;
 }
 
 int ServiceHost::ControlsDelivered() const {

@@ -4,6 +4,10 @@
 // Windows event-data records, OnStop on the caller's thread) and notes when each happened on
 // the machine's clock, and on which thread.
 //
+// As a real host, it calls OnStop only for a service object that OnStart has created: a stop
+// right after a start waits for the object (or is refused, saying why), so that no service
+// is left running with nothing to stop it.
+//
 // Threads: any thread may call anything here, also several at once (a scenario races a stop
 // against a control); the record is guarded by one mutex. The start threads are owned by the
 // host and joined by Stop (those started before it) or by the destructor.
@@ -23,14 +27,20 @@ namespace orvhost {
 
 // One call of OnStart or OnStop, on the machine's monotonic clock.
 struct EntryCall {
-    std::string entry;  // "OnStart" or "OnStop"
-    std::uint32_t threadId = 0;
+    std::string entry;           // "OnStart" or "OnStop"
+    std::uint32_t threadId = 0;  // 0 until an OnStart's thread runs
     std::chrono::milliseconds began{0};
     std::optional<std::chrono::milliseconds> returned;
     // The exception that left the entry point, as "<type>: <message>" (on Windows it would
     // have ended the service host's process), and whether the scenario said it would.
     std::optional<std::string> escaped;
     bool escapeExpected = false;
+    bool created = false;  // OnStart: the service object exists, or OnStart returned
+};
+
+struct StopResult {
+    std::optional<std::string> refused;  // OnStop was not called, and why
+    std::optional<std::string> escaped;  // the exception that escaped OnStop
 };
 
 struct DeliveredControl {
@@ -68,9 +78,13 @@ class ServiceHost {
     // its time-change event, and the service receives SERVICE_CONTROL_TIMECHANGE.
     void ChangeClock(std::chrono::milliseconds delta);
 
-    // Calls OnStop and then joins the start threads started so far. Returns the exception
-    // that escaped OnStop, if one did.
-    std::optional<std::string> Stop();
+    // Once every OnStart begun so far has created the service object or returned (waiting up
+    // to `creationTimeout` real time for that), calls OnStop and then joins the start threads
+    // started so far. Refuses when the wait times out.
+    StopResult Stop(std::chrono::milliseconds creationTimeout);
+    // Whether a service object may exist that no OnStop has been called for: an OnStart
+    // began after the last call of OnStop.
+    bool ServiceMayRun() const;
 
     int ControlsDelivered() const;
     std::vector<DeliveredControl> Controls() const;
@@ -80,8 +94,12 @@ class ServiceHost {
     std::optional<std::chrono::milliseconds> TimeToStop() const;
 
   private:
-    std::size_t BeginEntry(const char* entry);
+    std::size_t BeginEntryLocked(const char* entry) REQUIRES(mutex_);
     void EndEntry(std::size_t index, std::optional<std::string> escaped);
+    void JoinStartThreads();
+    // Whether every OnStart begun so far has created the service object or returned; names
+    // the first that has not in `waitingFor`.
+    bool StartsCreated(std::string& waitingFor);
 
     const SERVICE_STATUS_HANDLE statusHandle_;
     mutable tsa::Mutex mutex_;

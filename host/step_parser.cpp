@@ -10,6 +10,8 @@
 
 #include "host/parser_parts.h"
 #include "host/scenario_names.h"
+#include "sim/common_base/unicode.h"
+#include "winapi/sim/eventlog.h"
 
 namespace orvhost::parse {
 
@@ -44,6 +46,10 @@ std::optional<std::int64_t> SignedMs(const JsonNode& node) {
 }
 
 std::optional<std::uint32_t> CodeOrName(const JsonNode& node, const names::NumberNames& table) {
+    if (node.value().isString() &&
+        (node.value().asString().starts_with("0x") || node.value().asString().starts_with("0X"))) {
+        return Dword(node);
+    }
     auto number = node.IntegerOrName(0, kDwordMax, table);
     return number ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*number))
                   : std::nullopt;
@@ -139,8 +145,11 @@ void EventLog(JsonObject& object, Step& step) {
     if (which == 0) {
         Optional(object, "xml", step.xml, [](const JsonNode& n) -> std::optional<std::string> {
             auto text = n.NonEmptyString();
-            if (text && text->find("<EventID") == std::string::npos) {
-                n.Error("the event XML needs an <EventID> element");
+            // The event log's own reading, so that what passes here is what it takes.
+            if (text && !winsim::eventlog::EventIdOf(orvsim::Utf8ToWide(*text))) {
+                n.Error(
+                    "the event XML needs an <EventID> element with a number from 0 to "
+                    "4294967295");
             }
             return text;
         });
@@ -157,7 +166,8 @@ void TimeChange(JsonObject& object, Step& step) {
     const bool relative = object.Has("deltaMs");
     const bool absolute = object.Has("oldTimeMs") || object.Has("newTimeMs");
     Optional(object, "deltaMs", step.deltaMs, SignedMs);
-    constexpr std::int64_t kMaxEpochMs = 4102444800000;  // 2100-01-01
+    // As far as the machine's clock reaches: 2262-01-01.
+    constexpr std::int64_t kMaxEpochMs = 9214646400000;
     const auto epochMs = [](const JsonNode& n) { return n.Integer(0, kMaxEpochMs); };
     Optional(object, "oldTimeMs", step.oldTimeMs, epochMs);
     Optional(object, "newTimeMs", step.newTimeMs, epochMs);

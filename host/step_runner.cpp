@@ -87,7 +87,7 @@ void StepRunner::Run(const std::vector<Step>& steps) {
 }
 
 void StepRunner::StopIfRunning() {
-    if (lastStart_.load() <= lastStop_.load()) {
+    if (!host_.ServiceMayRun()) {
         return;
     }
     Step stop;
@@ -109,11 +109,15 @@ bool StepRunner::RunStep(const Step& step, int depth) {
     const std::size_t index = BeginOutcome(step, depth);
     StepOutcome outcome;
     outcome.ok = true;
+    bool started = false;
     const Marks marks = MarkNow();
     try {
         if (step.after && !Wait(*step.after, marks, TimeoutOf(step), outcome)) {
             outcome.ok = false;
             outcome.detail = "not carried out: " + outcome.detail;
+            if (step.kind == StepKind::kStart && depth > 0) {
+                StartCame();
+            }
             EndOutcome(index, outcome);
             return false;
         }
@@ -134,8 +138,11 @@ bool StepRunner::RunStep(const Step& step, int depth) {
                 outcome.ok = Wait(*step.condition, marks, TimeoutOf(step), outcome);
                 break;
             case StepKind::kStart:
+                started = true;
+                outcome.ok = Start(step, depth > 0, outcome);
+                break;
             case StepKind::kStop:
-                outcome.ok = StartOrStop(step, outcome);
+                outcome.ok = Stop(step, outcome);
                 break;
             default:
                 Act(step);
@@ -150,15 +157,47 @@ bool StepRunner::RunStep(const Step& step, int depth) {
         tsa::MutexLock lock(mutex_);
         error_ = fmt::format("{}: step \"{}\" {}", step.path, step.name, outcome.detail);
     }
+    if (step.kind == StepKind::kStart && depth > 0 && !started) {
+        StartCame();  // one that never acted: its group's stop waits no longer
+    }
     EndOutcome(index, outcome);
     return outcome.ok;
 }
 
-bool StepRunner::StartOrStop(const Step& step, StepOutcome& outcome) {
-    if (step.kind == StepKind::kStop) {
-        return JudgeEscape("OnStop", step.escapes, host_.Stop(), outcome.detail);
+void StepRunner::StartCame() {
+    tsa::MutexLock lock(mutex_);
+    --startsToCome_;
+    startsCame_.NotifyAll();
+}
+
+bool StepRunner::Stop(const Step& step, StepOutcome& outcome) {
+    const milliseconds timeout(TimeoutOf(step));
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        tsa::MutexLock lock(mutex_);
+        while (startsToCome_ > 0) {
+            if (!startsCame_.WaitUntil(mutex_, deadline) &&
+                std::chrono::steady_clock::now() >= deadline) {
+                outcome.detail = fmt::format(
+                    "OnStop was not called: the group's start did not call OnStart within {} ms",
+                    timeout.count());
+                return false;
+            }
+        }
     }
+    StopResult stopped = host_.Stop(timeout);
+    if (stopped.refused) {
+        outcome.detail = *stopped.refused;
+        return false;
+    }
+    return JudgeEscape("OnStop", step.escapes, stopped.escaped, outcome.detail);
+}
+
+bool StepRunner::Start(const Step& step, bool inGroup, StepOutcome& outcome) {
     auto ended = host_.Start(step.escapes.has_value());
+    if (inGroup) {
+        StartCame();
+    }
     if (!step.escapes) {
         return true;  // OnStart runs on; an escape from it fails the run at its end
     }
@@ -171,6 +210,12 @@ bool StepRunner::StartOrStop(const Step& step, StepOutcome& outcome) {
 }
 
 bool StepRunner::Together(const Step& step, int depth) {
+    {
+        tsa::MutexLock lock(mutex_);
+        startsToCome_ = static_cast<int>(
+            std::count_if(step.steps.begin(), step.steps.end(),
+                          [](const Step& inner) { return inner.kind == StepKind::kStart; }));
+    }
     std::latch ready(static_cast<std::ptrdiff_t>(step.steps.size()));
     std::vector<char> results(step.steps.size(), 0);
     std::vector<std::thread> threads;
@@ -274,9 +319,6 @@ std::size_t StepRunner::BeginOutcome(const Step& step, int depth) {
     outcome.depth = depth;
     outcome.threadId = ThisThread();
     outcome.began = winsim::clock::MonotonicNow();
-    if (step.kind == StepKind::kStart || step.kind == StepKind::kStop) {
-        (step.kind == StepKind::kStart ? lastStart_ : lastStop_).store(++actions_);
-    }
     tsa::MutexLock lock(mutex_);
     outcomes_.push_back(std::move(outcome));
     return outcomes_.size() - 1;

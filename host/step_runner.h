@@ -7,7 +7,6 @@
 // guarded by the runner's mutex, so a watchdog on another thread may read them at any time
 // (Outcomes, CurrentDeadline) while the timeline still runs.
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -46,7 +45,8 @@ class StepRunner {
     // Runs the steps in order. A failed step is recorded and the timeline goes on; an action
     // that cannot be carried out at all ends the timeline and sets Error().
     void Run(const std::vector<Step>& steps);
-    // Stops the service when a start came after the last stop (the timeline left it running).
+    // Stops the service when OnStart was called after the last OnStop (the timeline left it
+    // running, or its stop could not be made).
     void StopIfRunning();
 
     std::vector<StepOutcome> Outcomes() const;
@@ -68,8 +68,11 @@ class StepRunner {
     bool RunStep(const Step& step, int depth);
     void Act(const Step& step);
     bool Together(const Step& step, int depth);
-    // Calls the entry point and judges what escaped it against the step's "escapes".
-    bool StartOrStop(const Step& step, StepOutcome& outcome);
+    // Call the entry point and judge what escaped it against the step's "escapes". A stop
+    // first waits for its group's start, and fails when OnStop could not be called.
+    bool Start(const Step& step, bool inGroup, StepOutcome& outcome);
+    bool Stop(const Step& step, StepOutcome& outcome);
+    void StartCame() EXCLUDES(mutex_);
     bool Check(const Step& step);
     bool Satisfied(const Condition& condition, const Marks& marks, std::int64_t& found) const;
     bool Wait(const Condition& condition, const Marks& marks, std::int64_t timeoutMs,
@@ -84,11 +87,11 @@ class StepRunner {
     Evidence& evidence_;
     const std::int64_t defaultTimeoutMs_;
     const Announce announce_;
-    std::atomic<std::uint64_t> actions_{0};  // numbers starts and stops in order
-    std::atomic<std::uint64_t> lastStart_{0};
-    std::atomic<std::uint64_t> lastStop_{0};
-
     mutable tsa::Mutex mutex_;
+    // Starts of the running "together" group that have not called OnStart yet: its stop
+    // waits for them, as a host stops only what it started.
+    int startsToCome_ GUARDED_BY(mutex_) = 0;
+    tsa::CondVar startsCame_;
     std::vector<StepOutcome> outcomes_ GUARDED_BY(mutex_);
     std::vector<ExpectationResult> checks_ GUARDED_BY(mutex_);
     std::optional<std::string> error_ GUARDED_BY(mutex_);

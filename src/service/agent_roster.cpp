@@ -34,13 +34,14 @@ IORVAgent* AdoptBuilt(std::shared_ptr<Agent> built, std::shared_ptr<Interface>& 
 
 OrvClientService::HelperReferences OrvClientService::SetUpHelperFactory() {
     HelperReferences helpers;
-    orv::ORVHelperFactory* factory = orv::ORVHelperFactory::GetInstance();
-    helpers.statusManager.reset(ORV::OrvStatusManager::GetInstance());
-    factory->SetOrvStatusManager(helpers.statusManager);
-    helpers.deviceInfoProvider.reset(ORV::DeviceInfoProvider::GetInstance());
-    factory->SetDeviceInfoProviderAgent(helpers.deviceInfoProvider);
-    helpers.applicabilityEvaluator.reset(ApplicabilityEvaluator::GetInstance());
-    factory->SetApplicablityEvaluatorAgent(helpers.applicabilityEvaluator);
+    WithHelperFactory([&helpers](orv::ORVHelperFactory& factory) {
+        helpers.statusManager.reset(ORV::OrvStatusManager::GetInstance());
+        factory.SetOrvStatusManager(helpers.statusManager);
+        helpers.deviceInfoProvider.reset(ORV::DeviceInfoProvider::GetInstance());
+        factory.SetDeviceInfoProviderAgent(helpers.deviceInfoProvider);
+        helpers.applicabilityEvaluator.reset(ApplicabilityEvaluator::GetInstance());
+        factory.SetApplicablityEvaluatorAgent(helpers.applicabilityEvaluator);
+    });
     if (helpers.applicabilityEvaluator != nullptr) {
         ApplicabilityEvaluator::SetOrvIsStoppingHandle(_hStopEvent);
     }

@@ -97,8 +97,8 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
         }
         ORV::g_log.d(L"%s: Notifying agents as Maintenance task triggered", kScope);
         Publish(kTopicMaintenance, 1);
-        std::shared_ptr<ORV::OrvStatusManager> statusManager =
-            orv::ORVHelperFactory::GetInstance()->GetOrvStatusManager();
+        const std::shared_ptr<ORV::OrvStatusManager> statusManager = WithHelperFactory(
+            [](orv::ORVHelperFactory& factory) { return factory.GetOrvStatusManager(); });
         if (statusManager) {
             statusManager->ClearAllErrors();
         }

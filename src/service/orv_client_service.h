@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "shared/orv_helper_factory.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/thread_annotations.h"
 #include "winapi/windows_api.h"
@@ -131,6 +132,15 @@ class OrvClientService final {
     void FullyInitializeAgents();
     void TakeDown(const HelperReferences& helpers);
 
+    // Runs `use` on the process's helper factory under _helperFactoryMutex and returns what
+    // it returns (a helper it copies out lives on after the factory's release).
+    template <class Use>
+    auto WithHelperFactory(Use&& use) EXCLUDES(_helperFactoryMutex) {
+        tsa::MutexLock lock(_helperFactoryMutex);
+        return use(*orv::ORVHelperFactory::GetInstance());
+    }
+    void ReleaseHelperFactory() EXCLUDES(_helperFactoryMutex);
+
     void Cleanup();
     void CleanupSteps();
     void UnInit();
@@ -175,6 +185,9 @@ class OrvClientService final {
     HANDLE _hServiceStartedEvent = nullptr;
     std::recursive_mutex _uninitMutex;
     tsa::Mutex _timeChangeMutex;
+    // Guards the process-wide helper factory, which Cleanup releases while controls may still
+    // read it: a control gets its helper before the release or finds the factory empty.
+    tsa::Mutex _helperFactoryMutex;
     // Plain std::mutex: the agent initializer takes it by reference as that type.
     std::mutex _agentsMutex;
     int64_t _lastTimeChangeNotification GUARDED_BY(_timeChangeMutex) = 0;

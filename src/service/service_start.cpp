@@ -32,10 +32,12 @@ void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
                                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
         }
 
-        orv::ORVHelperFactory* helperFactory = orv::ORVHelperFactory::GetInstance();
-        std::shared_ptr<MachineInformation> machineInformation(MachineInformation::GetInstance());
-        machineInformation->ReInitialize(true);
-        helperFactory->SetMachineInformationAgent(machineInformation);
+        WithHelperFactory([](orv::ORVHelperFactory& helperFactory) {
+            std::shared_ptr<MachineInformation> machineInformation(
+                MachineInformation::GetInstance());
+            machineInformation->ReInitialize(true);
+            helperFactory.SetMachineInformationAgent(machineInformation);
+        });
 
         ORV::DatabaseManager::GetInstance();
 

@@ -69,8 +69,8 @@ void OrvClientService::OnSessionLogon(int32_t sessionId, UserProcessAgent& userP
     DeviceManagerAgent::GetInstance()->OnDeviceUnlock();
     DeviceContextEventMonitor::GetInstance()->TryAddUserRelatedMonitors();
 
-    std::shared_ptr<MachineInformation> machineInformation =
-        orv::ORVHelperFactory::GetInstance()->GetMachineInformationAgent();
+    const std::shared_ptr<MachineInformation> machineInformation = WithHelperFactory(
+        [](orv::ORVHelperFactory& factory) { return factory.GetMachineInformationAgent(); });
     if (machineInformation) {
         machineInformation->ReInitialize(true);
     } else {
@@ -145,8 +145,8 @@ void OrvClientService::RefreshPersonaTags() {
     if (!_serviceStarted) {
         return;
     }
-    std::shared_ptr<ApplicabilityEvaluator> evaluator =
-        orv::ORVHelperFactory::GetInstance()->GetApplicablilityEvaluatorAgent();
+    const std::shared_ptr<ApplicabilityEvaluator> evaluator = WithHelperFactory(
+        [](orv::ORVHelperFactory& factory) { return factory.GetApplicablilityEvaluatorAgent(); });
     if (evaluator) {
         evaluator->RefreshPersonaTagMonitoring();
     }

@@ -47,6 +47,11 @@ std::unique_ptr<std::thread> OrvClientService::TakeWorkerThread() {
     return std::move(_workerThread);
 }
 
+void OrvClientService::ReleaseHelperFactory() {
+    tsa::MutexLock lock(_helperFactoryMutex);
+    orv::ORVHelperFactory::ReleaseInstance();
+}
+
 void OrvClientService::JoinStartupTypeWatcher() {
     {
         // The watcher takes no lock of ours and ends on the stop event, set before this.
@@ -143,7 +148,7 @@ void OrvClientService::CleanupSteps() {
         _regMonitor->Stop();
     }
     orv::AgentFactory::ReleaseInstance();
-    orv::ORVHelperFactory::ReleaseInstance();
+    ReleaseHelperFactory();
 
     if (SUCCEEDED(_hResCoInit)) {
         ORV::g_log.d(L"%s: Calling  CoUninitialize", kCleanupScope);

@@ -64,8 +64,9 @@ void OrvClientService::OrvWorkerThread() {
         ReadRealm();
 
         if (helpers.deviceInfoProvider) {
-            helpers.deviceInfoProvider->Init(
-                orv::ORVHelperFactory::GetInstance()->GetMachineInformationAgent());
+            helpers.deviceInfoProvider->Init(WithHelperFactory([](orv::ORVHelperFactory& factory) {
+                return factory.GetMachineInformationAgent();
+            }));
         }
 
         const bool isArm64 = SetUpStartupTypeHandling();

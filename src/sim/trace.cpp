@@ -40,15 +40,20 @@ struct ThrowArrangement {
 
 using CallKey = std::pair<std::string, std::string>;
 
+// What an entry asks of its caller once the trace's lock is released.
+struct Arranged {
+    std::function<void()> pause;
+    std::optional<ArrangedException> exception;
+};
+
 class CallTrace {
   public:
-    // Returns the exception arranged for this entry, if any; the caller throws it once the
-    // lock is released.
-    std::optional<ArrangedException> Append(TraceEntry entry) EXCLUDES(mutex_) {
-        std::optional<ArrangedException> toThrow;
+    Arranged Append(TraceEntry entry) EXCLUDES(mutex_) {
+        Arranged arranged;
         {
             tsa::MutexLock lock(mutex_);
-            toThrow = TakeThrowLocked(entry);
+            arranged.exception = TakeThrowLocked(entry);
+            arranged.pause = TakePauseLocked(entry);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
             if (observer_) {
@@ -57,7 +62,17 @@ class CallTrace {
             TrimLocked();
         }
         appended_.NotifyAll();
-        return toThrow;
+        return arranged;
+    }
+
+    void ArrangePause(CallKey call, std::function<void()> pause) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        pauses_[std::move(call)] = std::move(pause);
+    }
+
+    void ClearPauses() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        pauses_.clear();
     }
 
     void ArrangeThrow(CallKey call, ThrowArrangement arrangement) EXCLUDES(mutex_) {
@@ -133,6 +148,16 @@ class CallTrace {
         return kind;
     }
 
+    std::function<void()> TakePauseLocked(const TraceEntry& entry) REQUIRES(mutex_) {
+        const auto found = pauses_.find(CallKey(entry.component, entry.operation));
+        if (found == pauses_.end()) {
+            return {};
+        }
+        std::function<void()> pause = std::move(found->second);
+        pauses_.erase(found);
+        return pause;
+    }
+
     void TrimLocked() REQUIRES(mutex_) {
         while (entries_.size() > capacity_) {
             entries_.pop_front();
@@ -148,6 +173,7 @@ class CallTrace {
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultCapacity;
     TraceObserver observer_ GUARDED_BY(mutex_);
     std::map<CallKey, ThrowArrangement> throws_ GUARDED_BY(mutex_);
+    std::map<CallKey, std::function<void()>> pauses_ GUARDED_BY(mutex_);
 };
 
 // Never destroyed: stand-ins may still trace from threads that outlive static destruction.
@@ -182,11 +208,14 @@ void Trace(std::string_view component, std::string_view operation,
     entry.operation = operation;
     entry.arguments = std::move(arguments);
     entry.threadId = static_cast<std::uint32_t>(GetCurrentThreadId());
-    const std::optional<ArrangedException> arranged = TheTrace().Append(std::move(entry));
-    if (!arranged) {
+    const Arranged arranged = TheTrace().Append(std::move(entry));
+    if (arranged.pause) {
+        arranged.pause();
+    }
+    if (!arranged.exception) {
         return;
     }
-    if (*arranged == ArrangedException::kBadArrayNewLength) {
+    if (*arranged.exception == ArrangedException::kBadArrayNewLength) {
         throw std::bad_array_new_length();
     }
     throw std::runtime_error("arranged failure of " + std::string(component) +
@@ -220,6 +249,15 @@ void ArrangeThrow(std::string_view component, std::string_view operation, Arrang
 
 void ClearArrangedThrows() {
     TheTrace().ClearThrows();
+}
+
+void ArrangePause(std::string_view component, std::string_view operation,
+                  std::function<void()> whilePaused) {
+    TheTrace().ArrangePause(CallKey(component, operation), std::move(whilePaused));
+}
+
+void ClearArrangedPauses() {
+    TheTrace().ClearPauses();
 }
 
 std::vector<TraceEntry> TraceSnapshot() {

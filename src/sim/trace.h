@@ -68,6 +68,18 @@ void ArrangeThrow(std::string_view component, std::string_view operation, Arrang
 // Removes every arranged exception. ResetCommonBase and ResetClient do too; ClearTrace not.
 void ClearArrangedThrows();
 
+// --- Arranged pauses ---------------------------------------------------------------------
+// A test can hold a call of a stand-in at a chosen point to act while the caller is inside
+// it: `whilePaused` runs once, for the next matching call, on the caller's thread, after the
+// entry was recorded and outside the trace's lock (so it may wait for other threads, which
+// may trace meanwhile). The call then goes on, or throws when that is arranged too. A second
+// arrangement for the same call replaces the first. Any thread.
+void ArrangePause(std::string_view component, std::string_view operation,
+                  std::function<void()> whilePaused);
+
+// Removes every pause not yet taken. ResetCommonBase and ResetClient do too.
+void ClearArrangedPauses();
+
 // Why the call cannot be arranged to throw; empty when it can.
 std::string ArrangeThrowRefusal(std::string_view component, std::string_view operation);
 

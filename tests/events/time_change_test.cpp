@@ -204,6 +204,38 @@ TEST_F(TimeChangeTest, EventsWithoutAUsableDeltaAreDroppedAndTheCallbackLivesOn)
     }
 }
 
+TEST_F(TimeChangeTest, EventsOfAnySizeAreReadWithTheSamePattern) {
+    // Far more than a thread's stack could take one frame per character.
+    constexpr std::size_t kHuge = 200000;
+    winsim::clock::Advance(3s);
+    std::vector<std::wstring> lines = Report(
+        EventWithData(L"<Data Name='TimeDeltaInMs'>" + std::wstring(kHuge, L'9') + L"</Data>"));
+    EXPECT_EQ(lines.back(), NotSending(0, WallSeconds()));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), Delta(0)), lines.end());
+
+    // Leading zeros still fit; items that do not close are passed over for the next one.
+    lines = Report(EventWithData(L"<Data Name='TimeDeltaInMs'>" + std::wstring(kHuge, L'0') +
+                                 L"75000</Data>"));
+    EXPECT_EQ(lines.at(1), Delta(75000));
+    EXPECT_EQ(lines.at(2), Sending(75));
+    winsim::clock::Advance(3s);
+    std::wstring unclosed;
+    for (int i = 0; i < 5000; ++i) {
+        unclosed += L"<Data Name=\"TimeDeltaInMs\">-1<Data Name='TimeDeltaInMs'>";
+    }
+    lines = Report(EventWithData(unclosed + L"<Data Name='TimeDeltaInMs'>-80000</Data>"));
+    EXPECT_EQ(lines.at(1), Delta(80000));
+    EXPECT_EQ(lines.at(2), Sending(80));
+
+    // The event log finds the event's id behind any amount of blank space.
+    winsim::clock::Advance(3s);
+    std::wstring spaced = EventWithData(L"<Data Name='TimeDeltaInMs'>91000</Data>");
+    spaced.replace(spaced.find(L"<EventID>1"), 10, L"<EventID>" + std::wstring(kHuge, L' ') + L"1");
+    lines = Report(spaced);
+    EXPECT_EQ(lines.at(2), Sending(91));
+    EXPECT_EQ(PublishedCount(13, 0), 3);
+}
+
 TEST_F(TimeChangeTest, OneClockChangeReportedTwiceIsPublishedOnce) {
     winsim::clock::Advance(3s);
     const std::uint64_t mark = LogMark();

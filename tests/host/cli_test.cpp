@@ -43,11 +43,13 @@ TEST_F(CliTest, CheckValidatesEveryFileAndRunsNothing) {
     EXPECT_THAT(testing::internal::GetCapturedStdout(),
                 HasSubstr("good.json: ok (1 steps, 0 expectations)"));
 
+    const std::string deep = File("deep.json", std::string(1001, '[') + std::string(1001, ']'));
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Run({"check", good, bad, testing::TempDir() + "missing.json"}), 2);
+    EXPECT_EQ(Run({"check", good, bad, testing::TempDir() + "missing.json", deep}), 2);
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_THAT(errors, HasSubstr("bad.json: $.timeline[0].do: expected one of \"start\""));
     EXPECT_THAT(errors, HasSubstr("missing.json: cannot be read"));
+    EXPECT_THAT(errors, HasSubstr("deep.json: JSON syntax: nested more than"));
 }
 
 TEST_F(CliTest, HelpSucceedsAndAMalformedCommandLineCannotRun) {

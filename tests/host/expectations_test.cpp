@@ -82,6 +82,19 @@ TEST_F(ExpectationsTest, CountsLogLinesByTextLevelAndRange) {
               (std::vector<bool>{true, true, false, true, false, true, true, true, true, false}));
 }
 
+TEST_F(ExpectationsTest, RegularExpressionsMatchLinesOfAnyLength) {
+    Line(std::string(100000, 'a'));
+    Line("x" + std::string(100000, 'b') + "y");
+    EXPECT_EQ(Met(Judge(R"([
+        {"log": {"message": "a+", "match": "regex"}, "count": 1},
+        {"log": {"message": "^a+$", "match": "regex"}, "count": 1},
+        {"log": {"message": "^x(b|c)*y$", "match": "regex"}, "count": 1},
+        {"log": {"message": "b+z", "match": "regex"}, "absent": true},
+        {"log": {"message": "(a?){50}(a|b){20}", "match": "regex"}, "count": 2}
+    ])")),
+              (std::vector<bool>{true, true, true, true, true}));
+}
+
 TEST_F(ExpectationsTest, AnUnmetLogExpectationShowsTheNearestLines) {
     for (int i = 0; i < 10; ++i) {
         Line("S::Worker: step " + std::to_string(i));

@@ -246,6 +246,76 @@ TEST_F(ScenarioParserTest, RejectsContradictionsAcrossTheFile) {
                 HasSubstr("$.timeline: the timeline has no steps"));
 }
 
+TEST_F(ScenarioParserTest, RejectsWhatTheRunnerCouldNotCarryOut) {
+    // Nesting deeper than the reader takes is a problem of the file, not of the program.
+    const LoadResult deep = Load(std::string(1001, '[') + std::string(1001, ']'));
+    EXPECT_THAT(AllErrors(deep), HasSubstr("t.json: JSON syntax: nested more than"));
+
+    // Patterns whose compiling or matching would not be bounded.
+    const std::string longLiteral(20000, 'x');
+    std::string nested;
+    for (int i = 0; i < 5000; ++i) {
+        nested = "(" + nested + ")";
+    }
+    const std::string patterns = AllErrors(Load(R"({"timeline": [{"do": "start"}], "expect": [
+        {"log": {"message": ")" + longLiteral + R"(", "match": "regex"}},
+        {"log": {"message": ")" + nested + R"(", "match": "regex"}},
+        {"log": {"message": "(a{100}){100}", "match": "regex"}},
+        {"log": {"message": "(a)\\1", "match": "regex"}}]})"));
+    EXPECT_THAT(patterns,
+                HasSubstr("$.expect[0].log.message: a regular expression may have at most"));
+    EXPECT_THAT(patterns, HasSubstr("$.expect[1].log.message: a regular expression may"));
+    EXPECT_THAT(patterns, HasSubstr("$.expect[2].log.message: a regular expression may"));
+    EXPECT_THAT(patterns, HasSubstr("$.expect[3].log.message: not a valid regular expression"));
+
+    // Event XML the simulated event log would refuse.
+    const std::string xml = AllErrors(Load(R"({"timeline": [
+        {"do": "eventLog", "xml": "<Event><System><EventID>1</System></Event>"},
+        {"do": "eventLog", "xml": "<Event><System><EventID>4294967296</EventID></System></Event>"}]})"));
+    EXPECT_THAT(xml, HasSubstr("$.timeline[0].xml: the event XML needs an <EventID> element"));
+    EXPECT_THAT(xml, HasSubstr("$.timeline[1].xml: the event XML needs an <EventID> element"));
+
+    // Clock moves, each within bounds, that together leave the clock's range.
+    std::string moves;
+    for (int i = 0; i < 24; ++i) {
+        moves += R"({"do": "clockChange", "deltaMs": 315360000000},)";
+    }
+    const std::string clock = AllErrors(Load(R"({"timeline": [)" + moves + R"({"do": "stop"}]})"));
+    EXPECT_THAT(clock, HasSubstr("$.timeline[10]: the clock changes so far move the machine's"));
+    EXPECT_THAT(Load(R"({"timeline": [)" + moves + R"({"do": "stop"}]})").errors, SizeIs(1));
+    Valid(R"({"timeline": [)" + moves.substr(0, moves.size() / 3) +
+          R"({"do": "clockChange", "deltaMs": -315360000000}]})");
+}
+
+TEST_F(ScenarioParserTest, AnUnknownKeyOfAnySizeIsReportedShortly) {
+    const std::string key(1 << 20, 'k');
+    const LoadResult result = Load(R"({"timeline": [{"do": "start"}], ")" + key + R"(": 1})");
+    ASSERT_THAT(result.errors, SizeIs(1));
+    EXPECT_THAT(result.errors[0], HasSubstr("unknown key \"kkkk"));
+    EXPECT_THAT(result.errors[0], HasSubstr("...\"; expected one of: name,"));
+    EXPECT_LT(result.errors[0].size(), 1000U);
+    // A near miss is still named.
+    EXPECT_THAT(AllErrors(Load(R"({"timeline": [{"do": "start", "untill": {"log": "x"}}]})")),
+                HasSubstr("(did you mean \"until\"?)"));
+}
+
+TEST_F(ScenarioParserTest, ReadsControlCodesAsHexAndTimesBeyond2100) {
+    const Scenario scenario = Valid(R"({"timeline": [
+        {"do": "control", "code": "0xFFFFFFFF"},
+        {"do": "control", "code": "0xdc", "eventType": "0x8013"},
+        {"do": "timeChange", "oldTimeMs": 4102444800000, "newTimeMs": 7258118400000}]})");
+    ASSERT_THAT(scenario.timeline, SizeIs(3));
+    EXPECT_EQ(scenario.timeline[0].control, 0xFFFFFFFFu);
+    EXPECT_EQ(scenario.timeline[1].control, 220u);
+    EXPECT_EQ(scenario.timeline[2].newTimeMs, 7258118400000);
+    EXPECT_THAT(AllErrors(Load(R"({"timeline": [{"do": "control", "code": "0x100000000"}]})")),
+                HasSubstr("$.timeline[0].code: expected an integer from 0 to 4294967295"));
+    EXPECT_THAT(
+        AllErrors(Load(
+            R"({"timeline": [{"do": "timeChange", "oldTimeMs": 0, "newTimeMs": 9223372036854775807}]})")),
+        HasSubstr("$.timeline[0].newTimeMs: expected an integer from"));
+}
+
 TEST_F(ScenarioParserTest, EveryShippedScenarioLoads) {
     const LoadResult embedded = LoadScenarioText(DefaultScenarioText(), kDefaultScenarioSource);
     EXPECT_THAT(embedded.errors, IsEmpty()) << AllErrors(embedded);

@@ -6,13 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <set>
+#include <thread>
 
+#include "host/machine_setup.h"
 #include "host/report_writer.h"
 #include "host/scenario_parser.h"
 #include "host/scenario_runner.h"
+#include "host/step_runner.h"
 #include "host/timeline_writer.h"
+#include "sim/common_base/log_control.h"
+#include "sim/trace.h"
+#include "winapi/sim/control.h"
 
 namespace orvhost {
 namespace {
@@ -189,6 +197,78 @@ TEST_F(ScenarioRunnerTest, AHungStopEndsTheProcessWithStatusOne) {
         },
         testing::ExitedWithCode(1),
         "step \"stop the service\" did not finish within its time-out.*; steps 2");
+}
+
+// The host calls OnStop only for a service object OnStart has created, as a real host does.
+TEST_F(ScenarioRunnerTest, AStopRightAfterTheStartStopsTheServiceItStarted) {
+    const RunResult result = Run(R"({
+      "machine": {"clockScale": 20},
+      "timeline": [{"do": "start"}, {"do": "stop"}]})");
+    EXPECT_EQ(result.ExitCode(), 0) << (Failed(result) ? Failed(result)->detail : "");
+    EXPECT_TRUE(Logged(result, "OrvClientService::OnStop: Service stopped"));
+    EXPECT_TRUE(Logged(result, "OnStop Wait timeout completed"));
+}
+
+class HostOrderTest : public ScenarioRunnerTest {
+  protected:
+    void SetUp() override {
+        ArrangeDefaultMachine({20});
+        host_.emplace(winsim::services::StatusHandle(kServiceName));
+    }
+
+    static bool Stopped() {
+        return orvsim::HasLogMessage(L"OrvClientService::OnStop: Service stopped");
+    }
+
+    std::optional<ServiceHost> host_;
+};
+
+TEST_F(HostOrderTest, OnStopWaitsUntilOnStartHasCreatedTheService) {
+    // The start thread is held in the log's set-up, before the service object exists, for
+    // longer than an eager stop needs to overtake it.
+    orvsim::ArrangePause("ORV::utility", "InitLog",
+                         [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    host_->Start();
+    EXPECT_FALSE(host_->Stop(std::chrono::seconds(30)).refused);
+    EXPECT_TRUE(Stopped());
+}
+
+TEST_F(HostOrderTest, AStopThatCannotWaitFailsAndTheEndOfTheTimelineStopsTheService) {
+    Evidence evidence;
+    StepRunner runner(*host_, evidence, 60000, [](const std::string&, int) {});
+    orvsim::ArrangePause("ORV::utility", "InitLog", [&runner] {
+        // Held until the stop step has given up on it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (runner.Outcomes().size() < 2 || !runner.Outcomes()[1].finished) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the stop never gave up";
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    runner.Run(
+        Parse(R"({"timeline": [{"do": "start"}, {"do": "stop", "timeoutMs": 100}]})").timeline);
+    runner.StopIfRunning();
+    const std::vector<StepOutcome> steps = runner.Outcomes();
+    ASSERT_THAT(steps, SizeIs(3));
+    EXPECT_FALSE(steps[1].ok);
+    EXPECT_EQ(steps[1].detail,
+              "OnStop was not called: OnStart has not created the service object within 100 ms");
+    EXPECT_EQ(steps[2].name, "stop the service (end of timeline)");
+    EXPECT_TRUE(steps[2].ok) << steps[2].detail;
+    EXPECT_TRUE(Stopped());
+}
+
+TEST_F(HostOrderTest, AClockMoveBeyondWhatTheClockHoldsCannotBeCarriedOut) {
+    Evidence evidence;
+    StepRunner runner(*host_, evidence, 60000, [](const std::string&, int) {});
+    Step move;
+    move.kind = StepKind::kClockChange;
+    move.name = "ten years on";
+    move.path = "$.timeline[0]";
+    move.deltaMs = 3650LL * 24 * 3600 * 1000;
+    runner.Run(std::vector<Step>(30, move));
+    ASSERT_TRUE(runner.Error().has_value());
+    EXPECT_THAT(*runner.Error(), HasSubstr("the machine's clock"));
+    EXPECT_LT(runner.Outcomes().size(), 30U) << "the timeline ended at the refused move";
 }
 
 // Exceptions that escape an entry point: the host contains them, reports them and fails the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -192,6 +193,29 @@ TEST_F(ControlDispatchTest, ControlRunningDuringTheStopKeepsItsServiceUntilItEnd
     StopService();
     EXPECT_EQ(ArgumentsOf("DiagnosticsManager", "StartDiagnosticsScanDone").at(0), "stopped");
     EXPECT_TRUE(Logged(Control(L"ORV diagnostics completed")));
+}
+
+TEST_F(ControlDispatchTest, StopReleasesTheHelperFactoryOnlyOnceARunningControlHasItsHelper) {
+    StartUntilFullyInitialized();
+    // The maintenance control is held inside the helper factory while the stop goes as far
+    // as it can; the factory must not be released under it.
+    std::atomic<bool> releasedUnderTheControl{true};
+    orvsim::ArrangePause("orv::ORVHelperFactory", "GetOrvStatusManager", [&] {
+        EXPECT_TRUE(WaitForTraced("ORVEventMonitor", "Shutdown"));
+        releasedUnderTheControl =
+            WaitForTraced("orv::ORVHelperFactory", "ReleaseInstance", kQuietPeriod);
+    });
+    Host().SendControl(kMaintenance);
+    ASSERT_TRUE(WaitForTraced("orv::ORVHelperFactory", "GetOrvStatusManager"));
+    StopServiceInBackground();
+    WaitForBackgroundStop();
+
+    EXPECT_FALSE(releasedUnderTheControl);
+    // The control's copy keeps the status manager alive for its call after the release.
+    EXPECT_TRUE(TracedInOrder(
+        {"orv::ORVHelperFactory::GetOrvStatusManager", "orv::ORVHelperFactory::ReleaseInstance"}));
+    EXPECT_EQ(orvsim::TraceCount("ORV::OrvStatusManager", "ClearAllErrors"), 1U);
+    EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
 }
 
 }  // namespace

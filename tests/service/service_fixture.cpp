@@ -262,12 +262,12 @@ void ServiceScenario::StartUntilFullyInitialized() {
 
 void ServiceScenario::StopService() {
     stopped_ = true;
-    host_->Stop();
+    EXPECT_FALSE(host_->Stop(kEventually).refused);
 }
 
 void ServiceScenario::StopServiceInBackground() {
     stopped_ = true;
-    backgroundStop_.emplace([this] { host_->Stop(); });
+    backgroundStop_.emplace([this] { EXPECT_FALSE(host_->Stop(kEventually).refused); });
 }
 
 void ServiceScenario::WaitForBackgroundStop() {

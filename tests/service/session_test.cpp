@@ -190,5 +190,32 @@ TEST_F(SessionTest, SessionChangeWithoutDataCarriesSessionMinusOne) {
     EXPECT_FALSE(orvsim::ForwardedControls()[0].hasEventData);
 }
 
+TEST_F(SessionTest, LogonsHandledAtOnceEachRefreshTheMachineInformation) {
+    StartUntilFullyInitialized();
+    orvsim::ClearTrace();
+    constexpr DWORD kLogons = 64;  // the control pool runs up to 8 at once
+    for (DWORD session = 1; session <= kLogons; ++session) {
+        Host().SendSessionChange(WTS_SESSION_LOGON, session);
+    }
+    ASSERT_TRUE(WaitUntil([] {
+        return orvsim::TraceCount("ApplicabilityEvaluator", "RefreshPersonaTagMonitoringDone") ==
+               kLogons;
+    }));
+    EXPECT_EQ(orvsim::TraceCount("MachineInformation", "ReInitialize"), kLogons);
+    EXPECT_FALSE(Logged(Control(L"Not able to access Machine Information")));
+}
+
+TEST_F(SessionTest, LogonAfterAPreShutdownFindsNoMachineInformation) {
+    StartUntilFullyInitialized();
+    Host().SendControl(SERVICE_CONTROL_PRESHUTDOWN);
+    ASSERT_TRUE(WaitForMessage(Control(L"System pre-shutDown Exit")));
+
+    // The cleanup has released the helpers: the logon goes on without them.
+    Deliver(WTS_SESSION_LOGON, 2, "orv::ORVHelperFactory", "GetApplicablilityEvaluatorAgent");
+    EXPECT_TRUE(LoggedAt(Control(L"Not able to access Machine Information"), ORV::Log::kError));
+    EXPECT_EQ(orvsim::TraceCount("MachineInformation", "ReInitialize"), 0U);
+    EXPECT_EQ(ActiveSession(), 2);
+}
+
 }  // namespace
 }  // namespace orvtest

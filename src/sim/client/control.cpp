@@ -46,8 +46,9 @@ void Publish(int topicId, int eventState, const std::wstring& payload) {
 }
 
 void ResetClient() {
-    // No arranged exception may fire inside the reset itself.
+    // No arranged exception or pause may fire inside the reset itself.
     ClearArrangedThrows();
+    ClearArrangedPauses();
     // The announcer first: it publishes on the bus.
     client::ResetFullInitAnnouncer();
     {

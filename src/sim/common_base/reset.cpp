@@ -15,6 +15,7 @@ void ResetCommonBase() {
     internal::ResetAgentInitializer();
     ORV::utility::OrvVersionName.clear();
     ClearArrangedThrows();
+    ClearArrangedPauses();
 }
 
 }  // namespace orvsim

@@ -33,8 +33,43 @@ Clock::Nanos Clock::Now() const {
 
 Clock::WallTime Clock::WallNow() const {
     tsa::MutexLock lock(mu_);
+    return WallNowLocked();
+}
+
+Clock::WallTime Clock::WallNowLocked() const {
     return wall_origin_ +
            std::chrono::duration_cast<WallTime::duration>(NowLocked() + wall_offset_);
+}
+
+namespace {
+using std::chrono::milliseconds;
+
+// The longest single move: what a count of nanoseconds holds, with room.
+constexpr milliseconds kLongestMove{std::chrono::hours{24 * 366 * 290}};
+
+// Milliseconds since 1970: wide enough for any wall time and any move between two of them.
+milliseconds SinceEpoch(Clock::WallTime t) {
+    return std::chrono::duration_cast<milliseconds>(t.time_since_epoch());
+}
+
+[[noreturn]] void ThrowOutOfRange() {
+    throw std::out_of_range("the machine's clock holds wall times from 1800 to 2261 only");
+}
+}  // namespace
+
+Clock::Nanos Clock::WallDelta(milliseconds delta) {
+    if (delta > kLongestMove || delta < -kLongestMove) {
+        ThrowOutOfRange();
+    }
+    return delta;
+}
+
+void Clock::CheckWallMoveLocked(Nanos delta) const {
+    const milliseconds moved =
+        SinceEpoch(WallNowLocked()) + std::chrono::duration_cast<milliseconds>(delta);
+    if (moved > SinceEpoch(kLatestWall) || moved < SinceEpoch(kEarliestWall)) {
+        ThrowOutOfRange();
+    }
 }
 
 void Clock::Rebase() {
@@ -65,6 +100,7 @@ void Clock::Advance(Nanos elapsed) {
     }
     {
         tsa::MutexLock lock(mu_);
+        CheckWallMoveLocked(elapsed);
         Rebase();
         sim_base_ += elapsed;
     }
@@ -73,14 +109,17 @@ void Clock::Advance(Nanos elapsed) {
 
 void Clock::MoveWall(Nanos delta) {
     tsa::MutexLock lock(mu_);
+    CheckWallMoveLocked(delta);
     wall_offset_ += delta;
 }
 
 void Clock::SetWall(WallTime now) {
+    if (now < kEarliestWall || now > kLatestWall) {
+        ThrowOutOfRange();
+    }
     tsa::MutexLock lock(mu_);
-    const auto current =
-        wall_origin_ + std::chrono::duration_cast<WallTime::duration>(NowLocked() + wall_offset_);
-    wall_offset_ += std::chrono::duration_cast<Nanos>(now - current);
+    // From the origin, which the range keeps within what nanoseconds hold.
+    wall_offset_ = std::chrono::duration_cast<Nanos>(now - wall_origin_) - NowLocked();
 }
 
 void Clock::Reset() {

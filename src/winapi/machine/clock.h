@@ -15,6 +15,14 @@ class Clock {
     using Nanos = std::chrono::nanoseconds;
     using WallTime = std::chrono::system_clock::time_point;
     static constexpr Nanos kNever = Nanos::max();
+    // The wall times the clock holds: what nanosecond counts since 1970 and since the
+    // clock's start can, with room for the clock to run on. Moves beyond throw
+    // std::out_of_range.
+    static constexpr WallTime kEarliestWall{std::chrono::sys_days{std::chrono::year{1800} / 1 / 1}};
+    static constexpr WallTime kLatestWall{std::chrono::sys_days{std::chrono::year{2262} / 1 / 1}};
+
+    // `delta` in nanoseconds; std::out_of_range when no move within the range is that long.
+    static Nanos WallDelta(std::chrono::milliseconds delta);
 
     Clock();
 
@@ -48,6 +56,9 @@ class Clock {
     using Steady = std::chrono::steady_clock;
 
     Nanos NowLocked() const REQUIRES(mu_);
+    WallTime WallNowLocked() const REQUIRES(mu_);
+    // Throws unless the wall clock may move by `delta` from now.
+    void CheckWallMoveLocked(Nanos delta) const REQUIRES(mu_);
     Steady::time_point RealDeadline(Nanos deadline) const EXCLUDES(mu_);
     void Rebase() REQUIRES(mu_);
     void WakeWaiters() EXCLUDES(listeners_mu_);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <regex>
 #include <string>
 
 namespace winsim::detail {
@@ -119,16 +118,47 @@ std::optional<EventQuery> ParseEventQuery(const wchar_t* query) {
 }
 
 std::optional<DWORD> EventIdOf(std::wstring_view xml) {
-    static const std::wregex kEventId(LR"(<EventID(?:\s[^>]*)?>\s*(\d{1,10})\s*</EventID>)");
-    std::match_results<std::wstring_view::const_iterator> match;
-    if (!std::regex_search(xml.begin(), xml.end(), match, kEventId)) {
-        return std::nullopt;
+    // The first match of <EventID(\s[^>]*)?>\s*(\d{1,10})\s*</EventID>, found by hand: a
+    // regular expression recurses once per character it repeats over.
+    constexpr std::wstring_view kOpen = L"<EventID";
+    constexpr std::wstring_view kClose = L"</EventID>";
+    constexpr std::size_t kMaxDigits = 10;
+    const auto blank = [&](std::size_t at) { return at < xml.size() && std::iswspace(xml[at]); };
+    const auto digit = [&](std::size_t at) { return at < xml.size() && std::iswdigit(xml[at]); };
+    // Openings that share a '>' share what follows it: each is looked for, and at, once.
+    std::optional<std::size_t> nextClosing;
+    std::size_t triedContent = std::wstring_view::npos;
+    for (std::size_t open = xml.find(kOpen); open != std::wstring_view::npos;
+         open = xml.find(kOpen, open + 1)) {
+        std::size_t at = open + kOpen.size();
+        if (blank(at)) {
+            if (!nextClosing || *nextClosing < at) {
+                nextClosing = xml.find(L'>', at);
+            }
+            at = *nextClosing;
+        }
+        if (at >= xml.size() || xml[at] != L'>' || at == triedContent) {
+            continue;
+        }
+        triedContent = at;
+        for (++at; blank(at); ++at) {
+        }
+        const std::size_t first = at;
+        for (; digit(at); ++at) {
+        }
+        const std::size_t digits = at - first;
+        for (; blank(at); ++at) {
+        }
+        if (digits == 0 || digits > kMaxDigits || xml.substr(at, kClose.size()) != kClose) {
+            continue;
+        }
+        const unsigned long long id = std::stoull(std::wstring(xml.substr(first, digits)));
+        if (id > 0xFFFFFFFFull) {
+            return std::nullopt;
+        }
+        return static_cast<DWORD>(id);
     }
-    const unsigned long long id = std::stoull(match[1].str());
-    if (id > 0xFFFFFFFFull) {
-        return std::nullopt;
-    }
-    return static_cast<DWORD>(id);
+    return std::nullopt;
 }
 
 }  // namespace winsim::detail

@@ -22,7 +22,9 @@ struct EventQuery {
 // parentheses. Empty for anything else.
 std::optional<EventQuery> ParseEventQuery(const wchar_t* query);
 
-// The number in the event's <EventID>...</EventID> element.
+// The number in the event's first well-formed <EventID>...</EventID> element (attributes
+// allowed, blanks around a number of one to ten digits that fits 32 bits). Linear in the
+// length of `xml`, without recursion.
 std::optional<DWORD> EventIdOf(std::wstring_view xml);
 
 }  // namespace winsim::detail

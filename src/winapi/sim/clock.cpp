@@ -19,11 +19,11 @@ double Scale() {
 }
 
 void Advance(std::chrono::milliseconds elapsed) {
-    TheClock().Advance(elapsed);
+    TheClock().Advance(detail::Clock::WallDelta(elapsed));
 }
 
 void MoveWallClock(std::chrono::milliseconds delta) {
-    TheClock().MoveWall(delta);
+    TheClock().MoveWall(detail::Clock::WallDelta(delta));
 }
 
 void SetWallClock(std::chrono::system_clock::time_point now) {

@@ -15,6 +15,9 @@ namespace winsim::clock {
 WINSIM_API void SetScale(double factor);
 WINSIM_API double Scale();
 
+// The wall clock holds times from 1800 to 2261 (nanosecond counts, with room to run on); the
+// calls below that would move it beyond throw std::out_of_range and change nothing.
+
 // Lets `elapsed` pass at once, on both clocks; waits whose time has come return.
 WINSIM_API void Advance(std::chrono::milliseconds elapsed);
 

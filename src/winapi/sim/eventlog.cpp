@@ -3,6 +3,7 @@
 #include <ctime>
 #include <cwchar>
 
+#include "winapi/machine/event_query.h"
 #include "winapi/machine/machine.h"
 
 namespace winsim::eventlog {
@@ -37,6 +38,10 @@ uint64_t Publish(std::wstring_view channel, std::wstring xml) {
 
 uint64_t PublishSystem(std::wstring xml) {
     return Publish(kSystemChannel, std::move(xml));
+}
+
+std::optional<DWORD> EventIdOf(std::wstring_view xml) {
+    return detail::EventIdOf(xml);
 }
 
 std::wstring TimeChangeEventXml(std::chrono::system_clock::time_point oldTime,

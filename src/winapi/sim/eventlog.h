@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,11 @@ inline constexpr std::wstring_view kApplicationChannel = L"Application";
 // Throws std::invalid_argument for an unknown channel or XML without an event id.
 WINSIM_API uint64_t Publish(std::wstring_view channel, std::wstring xml);
 WINSIM_API uint64_t PublishSystem(std::wstring xml);
+
+// The event id Publish reads from `xml`: the first <EventID> element (attributes allowed,
+// blanks around the number) holding a decimal number of at most 32 bits; nothing when there
+// is none. Linear in the length of `xml`.
+WINSIM_API std::optional<DWORD> EventIdOf(std::wstring_view xml);
 
 // The XML of the Kernel-General event 1 that Windows logs when the system time changes,
 // with the data items NewTime, OldTime, Reason and TimeDeltaInMs (new minus old).

@@ -12,7 +12,7 @@ void ResetMachine() {
 void ChangeSystemTime(std::chrono::milliseconds delta) {
     detail::Clock& clock = detail::Machine::Get().clock;
     const auto old_time = clock.WallNow();
-    clock.MoveWall(delta);
+    clock.MoveWall(detail::Clock::WallDelta(delta));
     eventlog::PublishSystem(eventlog::TimeChangeEventXml(old_time, old_time + delta));
 }
 

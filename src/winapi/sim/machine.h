@@ -18,7 +18,8 @@ WINSIM_API void ResetMachine();
 
 // A time change as Windows makes one: moves the wall clock by `delta` and logs the
 // Kernel-General event 1 on the System channel. Delivering SERVICE_CONTROL_TIMECHANGE
-// to a service is the service host's part.
+// to a service is the service host's part. Beyond what the clock holds (winsim::clock), throws
+// std::out_of_range and changes nothing.
 WINSIM_API void ChangeSystemTime(std::chrono::milliseconds delta);
 
 // The architecture that GetNativeSystemInfo reports (PROCESSOR_ARCHITECTURE_*).

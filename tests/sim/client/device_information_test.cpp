@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "client_fixture.h"
 #include "platform/shared_native/applicability_evaluator.h"
@@ -86,6 +88,31 @@ TEST_F(DeviceInformationTest, HelpersAreFreshOnceTheirOwnersHaveLetGo) {
     freshEvaluator->RefreshPersonaTagMonitoring();
     EXPECT_NE(orv::ORVHelperFactory::GetInstance()->GetMachineInformationAgent(), freshMachine)
         << "a released factory comes back empty";
+}
+
+TEST_F(DeviceInformationTest, RefreshesAndReadsOfTheRecordMayRunAtOnce) {
+    winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21AHCTO1WW");
+    std::shared_ptr<MachineInformation> machine(MachineInformation::GetInstance());
+    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
+    // As the service's control pool does with logons, with a reader alongside.
+    std::vector<std::thread> threads;
+    for (int refresher = 0; refresher < 8; ++refresher) {
+        threads.emplace_back([&machine] {
+            for (int i = 0; i < 50; ++i) {
+                machine->ReInitialize(true);
+            }
+        });
+    }
+    threads.emplace_back([&] {
+        for (int i = 0; i < 50; ++i) {
+            EXPECT_EQ(provider->Init(machine), 0u);
+        }
+    });
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(machine->device_mt(), L"21AHCTO1WW");
+    EXPECT_EQ(provider->GetMTM(), L"21AHCTO1WW");
 }
 
 }  // namespace

@@ -118,4 +118,28 @@ TEST_F(TraceTest, WaitForTraceSeesEntriesFromOtherThreadsAndTimesOut) {
         std::chrono::milliseconds(20)));
 }
 
+TEST_F(TraceTest, AnArrangedPauseHoldsTheNextMatchingCallOnceWhileOthersTrace) {
+    orvsim::ArrangePause("cleared", "call", [] { ADD_FAILURE() << "cleared pauses never run"; });
+    orvsim::ClearArrangedPauses();
+    std::uint32_t pausedThread = 0;
+    orvsim::ArrangePause("held", "call", [] { ADD_FAILURE() << "replaced by the next one"; });
+    orvsim::ArrangePause("held", "call", [&pausedThread] {
+        pausedThread = GetCurrentThreadId();
+        EXPECT_EQ(orvsim::TraceCount("held", "call"), 1U) << "recorded before the pause";
+        // Outside the trace's lock: another thread's call is recorded meanwhile.
+        std::thread other([] { orvsim::TraceCall("other", "call"); });
+        other.join();
+    });
+
+    orvsim::TraceCall("cleared", "call");
+    orvsim::TraceCall("held", "call");
+    orvsim::TraceCall("held", "call");  // taken once: no pause now
+    EXPECT_EQ(pausedThread, GetCurrentThreadId());
+    std::vector<std::string> calls;
+    for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
+        calls.push_back(entry.component);
+    }
+    EXPECT_THAT(calls, ElementsAre("cleared", "held", "other", "held"));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "shared/machine_information.h"
 #include "sim/client/owned_instance.h"
+#include "sim/client/shared_native/machine_record.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
@@ -119,6 +120,7 @@ unsigned long DeviceInfoProvider::InitImpl(std::shared_ptr<MachineInformation> m
     if (machineInformation == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
+    tsa::MutexLock record(orvsim::client::MachineRecordMutex());
     const std::wstring mtm = machineInformation->device_mt();
     const std::wstring enclosure = machineInformation->device_enclosuretype();
     tsa::MutexLock lock(g_fieldsMutex);

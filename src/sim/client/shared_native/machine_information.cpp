@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "sim/client/owned_instance.h"
+#include "sim/client/shared_native/machine_record.h"
 #include "sim/client/shared_native/registry_reader.h"
 #include "sim/common_base/environment_control.h"
 #include "sim/trace.h"
@@ -60,8 +61,18 @@ MachineInformation* MachineInformation::GetInstance() {
     });
 }
 
+namespace orvsim::client {
+
+tsa::Mutex& MachineRecordMutex() {
+    static tsa::Mutex mutex;
+    return mutex;
+}
+
+}  // namespace orvsim::client
+
 void MachineInformation::ReInitialize(bool force) {
     orvsim::TraceCall(kComponent, "ReInitialize", force);
+    tsa::MutexLock lock(orvsim::client::MachineRecordMutex());
     if (!force && !device_info_datetime_.empty()) {
         return;  // filled before; only a forced refresh reads the machine again
     }
