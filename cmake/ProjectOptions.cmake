@@ -12,6 +12,15 @@ if(ORV_SANITIZER)
   add_link_options(-fsanitize=${_orv_san})
 endif()
 
+# Coverage feedback for libFuzzer in every library of ours; only the fuzz programs link the
+# fuzzer's own main (fuzz/CMakeLists.txt).
+if(ORV_BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "ORV_BUILD_FUZZERS needs Clang (libFuzzer)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 function(orv_target_options target)
   target_link_libraries(${target} PRIVATE orv_warnings)
 endfunction()
