@@ -41,7 +41,9 @@ DWORD PickEventType(FuzzedDataProvider& in) {
 // A heap block of exactly `size` bytes, so that AddressSanitizer sees its end.
 std::unique_ptr<uint8_t[]> Block(size_t size, const std::vector<uint8_t>& bytes) {
     auto block = std::make_unique<uint8_t[]>(size);
-    std::memcpy(block.get(), bytes.data(), std::min(size, bytes.size()));
+    if (!bytes.empty()) {
+        std::memcpy(block.get(), bytes.data(), std::min(size, bytes.size()));
+    }
     return block;
 }
 
