@@ -9,6 +9,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -51,6 +52,15 @@ bool IsPowerSettingChange(DWORD control, DWORD eventType) {
     return control == SERVICE_CONTROL_POWEREVENT && eventType == PBT_POWERSETTINGCHANGE;
 }
 
+// A power setting's DataLength tells the truth about its block, as the manager's does.
+void MakeDataLengthTrue(std::vector<uint8_t>& bytes) {
+    constexpr size_t kSettingHeader = offsetof(POWERBROADCAST_SETTING, Data);
+    bytes.resize(std::max(bytes.size(), kSettingHeader));
+    const auto length = static_cast<DWORD>(bytes.size() - kSettingHeader);
+    std::memcpy(bytes.data() + offsetof(POWERBROADCAST_SETTING, DataLength), &length,
+                sizeof(length));
+}
+
 // The size the manager gives the control's data: what the control names, else anything.
 size_t DataSize(DWORD control, DWORD eventType, const std::vector<uint8_t>& bytes) {
     constexpr size_t kSettingHeader = offsetof(POWERBROADCAST_SETTING, Data);
@@ -83,6 +93,32 @@ void CheckPowerSetting(const ControlWorkItem& item, const std::vector<uint8_t>& 
     Require(item.powerSetting.data[header.DataLength] == 0);
 }
 
+// What the handler is to receive instead of the manager's data, which `bytes` held.
+void CheckEventData(const ControlWorkItem& item, const void* given,
+                    const std::vector<uint8_t>& bytes) {
+    const bool otherPowerEvent = item.control == SERVICE_CONTROL_POWEREVENT &&
+                                 !IsPowerSettingChange(item.control, item.eventType);
+    if (given == nullptr || otherPowerEvent) {
+        Require(item.eventData == nullptr);
+    } else if (IsPowerSettingChange(item.control, item.eventType)) {
+        CheckPowerSetting(item, bytes);
+    } else if (item.control == SERVICE_CONTROL_SESSIONCHANGE) {
+        WTSSESSION_NOTIFICATION session{};
+        std::memcpy(&session, bytes.data(), sizeof(session));
+        Require(item.eventData == &item.sessionChange);
+        Require(item.sessionChange.size == session.cbSize &&
+                item.sessionChange.sessionId == session.dwSessionId);
+    } else if (item.control == SERVICE_CONTROL_TIMECHANGE) {
+        SERVICE_TIMECHANGE_INFO times{};
+        std::memcpy(&times, bytes.data(), sizeof(times));
+        Require(item.eventData == &item.timeChange);
+        Require(item.timeChange.newTime == times.liNewTime.QuadPart &&
+                item.timeChange.oldTime == times.liOldTime.QuadPart);
+    } else {
+        Require(item.eventData == given);  // passed on as it came, never read
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -92,12 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool noData = in.ConsumeIntegralInRange<int>(0, 7) == 0;
     std::vector<uint8_t> bytes = in.ConsumeRemainingBytes<uint8_t>();
     if (IsPowerSettingChange(control, eventType) && !noData) {
-        // DataLength tells the truth about the block, as the manager's does.
-        constexpr size_t kSettingHeader = offsetof(POWERBROADCAST_SETTING, Data);
-        bytes.resize(std::max(bytes.size(), kSettingHeader));
-        const auto length = static_cast<DWORD>(bytes.size() - kSettingHeader);
-        std::memcpy(bytes.data() + offsetof(POWERBROADCAST_SETTING, DataLength), &length,
-                    sizeof(length));
+        MakeDataLengthTrue(bytes);
     }
     const size_t dataSize = DataSize(control, eventType, bytes);
     std::unique_ptr<uint8_t[]> block = noData ? nullptr : Block(dataSize, bytes);
@@ -111,26 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Require(item->control == control && item->eventType == eventType);
     Require(item->context == &contextTarget);
-    if (noData) {
-        Require(item->eventData == nullptr);
-    } else if (IsPowerSettingChange(control, eventType)) {
-        CheckPowerSetting(*item, bytes);
-    } else if (control == SERVICE_CONTROL_POWEREVENT) {
-        Require(item->eventData == nullptr);
-    } else if (control == SERVICE_CONTROL_SESSIONCHANGE) {
-        WTSSESSION_NOTIFICATION session{};
-        std::memcpy(&session, bytes.data(), sizeof(session));
-        Require(item->eventData == &item->sessionChange);
-        Require(item->sessionChange.size == session.cbSize &&
-                item->sessionChange.sessionId == session.dwSessionId);
-    } else if (control == SERVICE_CONTROL_TIMECHANGE) {
-        SERVICE_TIMECHANGE_INFO times{};
-        std::memcpy(&times, bytes.data(), sizeof(times));
-        Require(item->eventData == &item->timeChange);
-        Require(item->timeChange.newTime == times.liNewTime.QuadPart &&
-                item->timeChange.oldTime == times.liOldTime.QuadPart);
-    } else {
-        Require(item->eventData == eventData);  // passed on as it came, never read
-    }
+    CheckEventData(*item, eventData, bytes);
     return 0;
 }
