@@ -30,11 +30,14 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -1; }
 field() { grep -E '^#[0-9]+' "$2" | tail -1 | sed -n "s/.* $1: \([^ ]*\).*/\1/p"; }
 
-# Runs one target; prints its summary line and lists what it found.
+# Runs one target, adds its line to the summary, and names what it found.
 fuzz_target() {
   local target="$1" corpus="$build/corpus/$1" findings="$build/findings/$1" log="$build/logs/$1.log"
   mkdir -p "$corpus" "$findings" "$build/logs"
-  cp -n fuzz/corpus/"$target"/* "$corpus"/
+  local seed
+  for seed in fuzz/corpus/"$target"/*; do
+    [ -e "$corpus/${seed##*/}" ] || cp "$seed" "$corpus"/
+  done
   local options=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1
                  -artifact_prefix="$findings/")
   [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
