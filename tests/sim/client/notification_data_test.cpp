@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "client_fixture.h"
@@ -76,6 +77,18 @@ TEST_F(NotificationDataTest, UnusablePayloadsKeepTheirTextAndLeaveDefaults) {
     ORVNotificationData fraction(13, 0, LR"({"errorCode": 2.0, "provider": "someone"})");
     EXPECT_EQ(fraction.errorCode(), 0);  // a number with a fraction part is not an integer
     EXPECT_EQ(fraction.getNotificationProvider(), NotificationProvider::Unknown);
+}
+
+TEST_F(NotificationDataTest, PayloadNestedBeyondTheReadersLimitIsUnusableNotAnException) {
+    // Deeper than the JSON reader descends: a publisher's text must not make the bus throw.
+    const std::wstring payload = LR"({"messageType": "m", "deep": )" + std::wstring(5000, L'[');
+    std::unique_ptr<ORVNotificationData> notification;
+    ASSERT_NO_THROW(notification = std::make_unique<ORVNotificationData>(4, 19, payload));
+    EXPECT_EQ(notification->payload(), payload);
+    EXPECT_TRUE(notification->getMessageType().empty());
+    bool flag = true;
+    EXPECT_NO_THROW(notification->deserializePayloadForConfigChangeDuringStartup(flag));
+    EXPECT_FALSE(flag);
 }
 
 TEST_F(NotificationDataTest, ConfigChangeDuringStartupComesFromItsBooleanMember) {

@@ -17,7 +17,8 @@ namespace {
 
 constexpr char kComponent[] = "ORVNotificationData";
 
-// The payload as a JSON object, or nothing when it is empty, not JSON or not an object.
+// The payload as a JSON object, or nothing when it is empty, not JSON, nested too deep to read
+// or not an object.
 std::optional<Json::Value> ParseObject(const std::wstring& payload) {
     if (payload.empty()) {
         return std::nullopt;
@@ -27,8 +28,13 @@ std::optional<Json::Value> ParseObject(const std::wstring& payload) {
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) ||
-        !root.isObject()) {
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) ||
+            !root.isObject()) {
+            return std::nullopt;
+        }
+    } catch (const Json::Exception&) {
+        // The reader throws, rather than fails, past its nesting limit: unusable all the same.
         return std::nullopt;
     }
     return root;
