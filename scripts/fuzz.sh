@@ -27,7 +27,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 
 # One figure from libFuzzer's log: a final statistic (stat::NAME) or a field of its last
 # status line (cov:, ft:, corp:).
-stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -1; }
+final_stat() { sed -n "s/^stat::$1: *//p" "$2" | tail -1; }
 field() { grep -E '^#[0-9]+' "$2" | tail -1 | sed -n "s/.* $1: \([^ ]*\).*/\1/p"; }
 
 # Runs one target, adds its line to the summary, and names what it found.
@@ -45,9 +45,9 @@ fuzz_target() {
   touch "$log.start"  # what is newer than this, this run found
   local status=0
   "$build/fuzz/$target" "${options[@]}" "$corpus" >"$log" 2>&1 || status=$?
-  printf '%-26s %12s %8s %10s %6s %7s %8s\n' "$target" "$(stat number_of_executed_units "$log")" \
-    "$(stat average_exec_per_sec "$log")" "$(field corp "$log")" "$(field cov "$log")" \
-    "$(field ft "$log")" "$(stat peak_rss_mb "$log")" >>"$build/logs/summary.txt"
+  printf '%-26s %12s %8s %10s %6s %7s %8s\n' "$target" "$(final_stat number_of_executed_units "$log")" \
+    "$(final_stat average_exec_per_sec "$log")" "$(field corp "$log")" "$(field cov "$log")" \
+    "$(field ft "$log")" "$(final_stat peak_rss_mb "$log")" >>"$build/logs/summary.txt"
   local found=()
   mapfile -t found < <(find "$findings" -type f \( -name 'crash-*' -o -name 'leak-*' \
                          -o -name 'timeout-*' -o -name 'oom-*' \) -newer "$log.start")
