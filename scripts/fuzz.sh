@@ -45,9 +45,10 @@ fuzz_target() {
   touch "$log.start"  # what is newer than this, this run found
   local status=0
   "$build/fuzz/$target" "${options[@]}" "$corpus" >"$log" 2>&1 || status=$?
-  printf '%-26s %12s %8s %10s %6s %7s %8s\n' "$target" "$(final_stat number_of_executed_units "$log")" \
-    "$(final_stat average_exec_per_sec "$log")" "$(field corp "$log")" "$(field cov "$log")" \
-    "$(field ft "$log")" "$(final_stat peak_rss_mb "$log")" >>"$build/logs/summary.txt"
+  printf '%-26s %12s %8s %10s %6s %7s %8s\n' "$target" \
+    "$(final_stat number_of_executed_units "$log")" "$(final_stat average_exec_per_sec "$log")" \
+    "$(field corp "$log")" "$(field cov "$log")" "$(field ft "$log")" \
+    "$(final_stat peak_rss_mb "$log")" >>"$build/logs/summary.txt"
   local found=()
   mapfile -t found < <(find "$findings" -type f \( -name 'crash-*' -o -name 'leak-*' \
                          -o -name 'timeout-*' -o -name 'oom-*' \) -newer "$log.start")
