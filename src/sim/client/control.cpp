@@ -49,6 +49,7 @@ void ResetClient() {
     // No arranged exception or pause may fire inside the reset itself.
     ClearArrangedThrows();
     ClearArrangedPauses();
+    ClearArrangedDelays();
     // The announcer first: it publishes on the bus.
     client::ResetFullInitAnnouncer();
     {
