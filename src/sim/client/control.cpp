@@ -68,6 +68,7 @@ void ResetClient() {
     client::ResetDiagnostics();
     client::ResetAppAndTagCollection();
     client::ResetStorageCollector();
+    client::ResetHelperFactorySlots();
     client::ResetGeneralAppSettings();
     client::ResetOrvInfo();
     client::ResetApplicabilityEvaluator();
