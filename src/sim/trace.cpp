@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "sim/common_base/machine_time.h"
 #include "sim/common_base/unicode.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
@@ -243,10 +244,12 @@ void Trace(std::string_view component, std::string_view operation,
     entry.operation = operation;
     entry.arguments = std::move(arguments);
     entry.threadId = static_cast<std::uint32_t>(GetCurrentThreadId());
+    // Read before the entry is recorded: a clock jump made once the entry can be seen ends
+    // the hold, however soon after the recording it comes.
+    const std::uint64_t now = MachineTickAfter(std::chrono::milliseconds(0));
     const Arranged arranged = TheTrace().Append(std::move(entry));
     if (arranged.delay) {
-        // Machine time: the clock scale applies, and advancing the clock ends it early.
-        Sleep(static_cast<DWORD>(arranged.delay->count()));
+        SleepUntilMachineTick(now + static_cast<std::uint64_t>(arranged.delay->count()));
     }
     if (arranged.pause) {
         arranged.pause();

@@ -82,8 +82,9 @@ void ClearArrangedPauses();
 
 // --- Arranged delays ---------------------------------------------------------------------
 // A traced call can be made slow, to place another event of the machine while the caller is
-// inside it: the entry is recorded, then the caller sleeps `duration` of machine time (the
-// simulated clock's Sleep, so the clock scale applies and advancing the clock ends it early),
+// inside it: the entry is recorded, then the caller sleeps until `duration` of machine time
+// has passed since the recording (the simulated clock's Sleep, so the clock scale applies and
+// advancing the clock ends it early, also an advance made right after the recording),
 // outside the trace's lock, and then goes on (after a pause, before a throw, when those are
 // arranged too). The next `times` matching calls are held (every call, until cleared, when
 // `times` <= 0). A second arrangement for the same call replaces the first. Refused with

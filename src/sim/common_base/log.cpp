@@ -302,10 +302,12 @@ Log::~Log() = default;
 void Log::Emit(Level level, const wchar_t* format, std::wstring message) noexcept {
     try {
         const auto delay = orvsim::Hub().TakeDelay(message);
+        // Before the write: a clock jump made once the line can be seen ends the hold.
+        const std::uint64_t deadline = delay ? orvsim::MachineTickAfter(*delay) : std::uint64_t{0};
         orvsim::Hub().Write(*sinks_, level, format, std::move(message));
         if (delay) {
             // After the write and outside the hub's lock: only this writer is held.
-            Sleep(static_cast<DWORD>(delay->count()));
+            orvsim::SleepUntilMachineTick(deadline);
         }
     } catch (...) {
         // A log line that cannot be written (no memory, full disk) is lost, never reported.
