@@ -7,6 +7,7 @@
 #include "host/scenario_names.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
+#include "sim/common_base/log_control.h"
 #include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 #include "winapi/sim/control.h"
@@ -19,6 +20,8 @@ using std::chrono::milliseconds;
 
 constexpr wchar_t kSetupStateKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup\\State";
 constexpr wchar_t kRunningMutex[] = L"Global\\_OrvRunningMutex";
+// The file name of the service library contains this (liborvservice.so).
+constexpr char kServiceModule[] = "orvservice";
 
 std::wstring Wide(const std::string& text) {
     return orvsim::Utf8ToWide(text);
@@ -224,6 +227,17 @@ void ApplyClient(const ClientArrangement& client) {
                                  : orvsim::ArrangedException::kRuntimeError,
                              arrangement.times ? static_cast<int>(*arrangement.times) : 0);
     }
+    for (const DelayArrangement& delay : client.delays) {
+        const int times = delay.times ? static_cast<int>(*delay.times) : 0;
+        if (delay.logMessage.empty()) {
+            orvsim::ArrangeDelay(delay.component, delay.operation, milliseconds(delay.ms), times);
+        } else {
+            orvsim::ArrangeLogDelay(Wide(delay.logMessage), milliseconds(delay.ms), times);
+        }
+    }
+    for (const std::string& slot : client.emptyHelperSlots) {
+        orvsim::ArrangeEmptyHelperSlot(slot);
+    }
 }
 
 void ApplyRegistryEdit(const RegistryEdit& edit) {
@@ -240,12 +254,17 @@ void ApplyRegistryEdit(const RegistryEdit& edit) {
 
 void ApplyFailure(const FailureArrangement& failure) {
     const winsim::failures::Call call = CallNamed(failure.call);
+    winsim::failures::Target target;
+    if (failure.serviceOnly) {
+        target.callerModule = kServiceModule;
+    }
+    target.skip = failure.skip;
     if (failure.clear) {
         winsim::failures::Clear(call);
     } else if (failure.times) {
-        winsim::failures::FailNext(call, *failure.times, failure.code);
+        winsim::failures::FailNext(call, *failure.times, failure.code, target);
     } else {
-        winsim::failures::FailAlways(call, failure.code);
+        winsim::failures::FailAlways(call, failure.code, target);
     }
 }
 

@@ -224,6 +224,55 @@ ThrowArrangement Throw(const JsonNode& node) {
     return arrangement;
 }
 
+DelayArrangement Delay(const JsonNode& node) {
+    JsonObject object(node);
+    DelayArrangement arrangement;
+    arrangement.path = node.path();
+    const auto which = OneKeyOf(object, {"call", "log"}, "call or log line to delay");
+    if (which == 0) {
+        auto call = object.Take("call");
+        const CallMatcher matcher = call->value().isString() ? parse::Call(*call) : CallMatcher{};
+        if (!call->value().isString()) {
+            call->Expected("\"Component::operation\"");
+        } else if (!matcher.component.empty()) {
+            arrangement.component = matcher.component;
+            arrangement.operation = matcher.operation;
+            if (std::string refusal =
+                    orvsim::ArrangeDelayRefusal(matcher.component, matcher.operation);
+                !refusal.empty()) {
+                call->Error(refusal);
+            }
+        }
+    } else if (which == 1) {
+        auto log = object.Take("log");
+        arrangement.logMessage = log->NonEmptyString().value_or("");
+    }
+    if (auto ms = object.Require("ms")) {
+        if (auto value = ms->Integer(0, 4294967294LL)) {
+            arrangement.ms = *value;
+        }
+    }
+    if (auto times = object.Take("times")) {
+        bool valid = true;
+        const std::optional<unsigned> count = Times(*times, valid);
+        if (valid) {
+            arrangement.times = count;
+        }
+    }
+    object.RejectUnknown();
+    return arrangement;
+}
+
+std::vector<DelayArrangement> DelayList(const JsonNode& node) {
+    std::vector<DelayArrangement> delays;
+    if (auto elements = node.Array()) {
+        for (const JsonNode& element : *elements) {
+            delays.push_back(Delay(element));
+        }
+    }
+    return delays;
+}
+
 std::vector<ThrowArrangement> ThrowList(const JsonNode& node) {
     std::vector<ThrowArrangement> throws;
     if (auto elements = node.Array()) {
@@ -320,6 +369,21 @@ ClientArrangement Client(const JsonNode& node) {
     if (auto throws = object.Take("throws")) {
         client.throws = ThrowList(*throws);
     }
+    if (auto delays = object.Take("delays")) {
+        client.delays = DelayList(*delays);
+    }
+    if (auto slots = object.Take("emptyHelperSlots")) {
+        if (auto elements = slots->Array()) {
+            for (const JsonNode& element : *elements) {
+                auto name = element.String();
+                if (name && Contains(names::HelperSlots(), *name)) {
+                    client.emptyHelperSlots.push_back(*name);
+                } else if (name) {
+                    element.Expected("one of " + ListOf(names::HelperSlots()));
+                }
+            }
+        }
+    }
     object.RejectUnknown();
     return client;
 }
@@ -366,7 +430,10 @@ FailureArrangement Failure(JsonObject& object) {
         failure.clear = true;
     }
     const bool isCom = failure.call == "CoInitializeEx" || failure.call == "CoInitializeSecurity";
-    failure.code = isCom ? static_cast<std::int32_t>(0x80004005u) : 5;  // E_FAIL, access denied
+    constexpr std::int32_t kNoThreadToGive = 11;  // EAGAIN, what a refused thread start reports
+    failure.code = isCom ? static_cast<std::int32_t>(0x80004005u)  // E_FAIL
+                   : failure.call == "CreateThread" ? kNoThreadToGive
+                                                    : 5;  // access denied
     Optional(object, "code", failure.code, ErrorCode);
     if (auto times = object.Take("times")) {
         const Json::Value& value = times->value();
@@ -379,8 +446,19 @@ FailureArrangement Failure(JsonObject& object) {
             times->Expected("an integer from 1 to 1000000 or \"always\"");
         }
     }
-    if (clear && (object.Has("code") || object.Has("times"))) {
-        object.node().Error("\"clear\" takes no \"code\" or \"times\"");
+    if (auto caller = object.Take("caller")) {
+        if (caller->Enum<bool>({{"service", true}, {"any", false}}).value_or(false)) {
+            failure.serviceOnly = true;
+        }
+    }
+    if (auto skip = object.Take("skip")) {
+        if (auto count = skip->Integer(0, 1000000)) {
+            failure.skip = static_cast<unsigned>(*count);
+        }
+    }
+    if (clear &&
+        (object.Has("code") || object.Has("times") || object.Has("caller") || object.Has("skip"))) {
+        object.node().Error("\"clear\" takes no \"code\", \"times\", \"caller\" or \"skip\"");
     }
     return failure;
 }

@@ -33,6 +33,8 @@ struct FailureArrangement {
     std::int32_t code = 0;          // Win32 error or HRESULT
     std::optional<unsigned> times;  // empty: every call until cleared
     bool clear = false;             // remove an arrangement instead
+    bool serviceOnly = false;       // only the service library's own calls fail
+    unsigned skip = 0;              // so many aimed-at calls succeed first
 };
 
 enum class OobeMode { kComplete, kNever, kAfterChecks };
@@ -110,6 +112,17 @@ struct ThrowArrangement {
     std::string path;                   // JSON path, for messages
 };
 
+// A traced call of a stand-in, or a log line, whose caller is held for `ms` of machine time
+// once the call is recorded or the line written.
+struct DelayArrangement {
+    std::string component;   // for a call: "ConfigPolicyAgent" of "ConfigPolicyAgent::Init"
+    std::string operation;   // for a call: "Init"
+    std::string logMessage;  // for a log line: its exact message part; then no component
+    std::int64_t ms = 0;
+    std::optional<unsigned> times = 1;  // empty: every call
+    std::string path;                   // JSON path, for messages
+};
+
 struct ClientArrangement {
     std::map<std::string, AgentArrangement> agents;  // by agent name
     std::optional<RegistrationArrangement> registration;
@@ -121,6 +134,8 @@ struct ClientArrangement {
     std::optional<std::int64_t> tagCollectionDurationMs;
     std::optional<std::int64_t> diagnosticsScanDurationMs;
     std::vector<ThrowArrangement> throws;
+    std::vector<DelayArrangement> delays;
+    std::vector<std::string> emptyHelperSlots;  // helper factory slots that keep nothing
 };
 
 // ---- Matchers -----------------------------------------------------------------------------

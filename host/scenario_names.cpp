@@ -22,6 +22,12 @@ const std::vector<std::string_view>& Helpers() {
     return helpers;
 }
 
+const std::vector<std::string_view>& HelperSlots() {
+    static const std::vector<std::string_view> slots = {
+        "MachineInformation", "ApplicabilityEvaluator", "OrvStatusManager", "DeviceInfoProvider"};
+    return slots;
+}
+
 const std::vector<std::string_view>& FailingCalls() {
     // In the order of winsim::failures::Call.
     static const std::vector<std::string_view> calls = {
@@ -29,7 +35,8 @@ const std::vector<std::string_view>& FailingCalls() {
         "CreateThreadpoolWork", "OpenSCManager",        "OpenService",  "ChangeServiceConfig",
         "ChangeServiceConfig2", "SetServiceStatus",     "EvtSubscribe", "EvtRender",
         "CoInitializeEx",       "CoInitializeSecurity", "RegOpenKey",   "RegCreateKey",
-        "RegGetValue",          "RegQueryValue",        "RegSetValue",  "RegNotifyChangeKeyValue"};
+        "RegGetValue",          "RegQueryValue",        "RegSetValue",  "RegNotifyChangeKeyValue",
+        "CreateThread"};
     return calls;
 }
 

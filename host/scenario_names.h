@@ -17,6 +17,8 @@ const std::vector<std::string_view>& Agents();
 bool IsConstructedAgent(std::string_view agent);
 // Optional helpers whose GetInstance can be arranged to return null.
 const std::vector<std::string_view>& Helpers();
+// Slots of the helper factory ("MachineInformation", ...), in slot order.
+const std::vector<std::string_view>& HelperSlots();
 // Platform calls whose failure can be arranged (winsim::failures::Call names).
 const std::vector<std::string_view>& FailingCalls();
 

@@ -34,6 +34,23 @@ void CheckThrows(const ClientArrangement& client, Diagnostics& diagnostics) {
     }
 }
 
+void CheckDelays(const ClientArrangement& client, Diagnostics& diagnostics) {
+    const auto what = [](const DelayArrangement& delay) {
+        return delay.logMessage.empty()
+                   ? fmt::format("\"{}::{}\"", delay.component, delay.operation)
+                   : fmt::format("the log line \"{}\"", delay.logMessage);
+    };
+    for (std::size_t i = 0; i < client.delays.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (what(client.delays[i]) == what(client.delays[j])) {
+                diagnostics.Add(client.delays[i].path,
+                                fmt::format("{} is already arranged to be delayed at {}",
+                                            what(client.delays[i]), client.delays[j].path));
+            }
+        }
+    }
+}
+
 void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diagnostics);
 
 // The host plays one service host: it never calls OnStart twice at once, nor OnStop.
@@ -67,6 +84,7 @@ void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diag
         }
         if (step.client) {
             CheckThrows(*step.client, diagnostics);
+            CheckDelays(*step.client, diagnostics);
         }
         for (const Expectation& expectation : step.expectations) {
             CheckExpectation(expectation, diagnostics);
@@ -113,6 +131,7 @@ void CheckWallClock(const std::vector<Step>& steps, Diagnostics& diagnostics) {
 
 void ValidateScenario(const Scenario& scenario, Diagnostics& diagnostics) {
     CheckThrows(scenario.client, diagnostics);
+    CheckDelays(scenario.client, diagnostics);
     CheckSteps(scenario.timeline, false, diagnostics);
     CheckWallClock(scenario.timeline, diagnostics);
     for (const Expectation& expectation : scenario.expectations) {

@@ -36,10 +36,19 @@ void OrvClientService::CheckAndUpdateORVStartUpType() {
         if (result == WAIT_OBJECT_0 + 1) {
             ORV::g_log.d(L"%s Received orv policy change event", kWatcherScope);
             EvaluateStartUpType();
-        } else if (result == WAIT_FAILED &&
-                   WaitForSingleObject(_hStopEvent, kRetryAfterFailedWaitMs) == WAIT_OBJECT_0) {
-            ORV::g_log.d(L"%s Stop signalled", kWatcherScope);
-            return;
+        } else if (result == WAIT_FAILED) {
+            const DWORD stopWait = WaitForSingleObject(_hStopEvent, kRetryAfterFailedWaitMs);
+            if (stopWait == WAIT_OBJECT_0) {
+                ORV::g_log.d(L"%s Stop signalled", kWatcherScope);
+                return;
+            }
+            if (stopWait == WAIT_FAILED) {
+                // Without a usable stop event no stop can ever reach this thread, and the
+                // cleanup would wait for it forever while it spins.
+                ORV::g_log.e(L"%s: waits failed (error %lu), watcher ends", kWatcherScope,
+                             GetLastError());
+                return;
+            }
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "shared/notification_data.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_info.h"
+#include "winapi/thread_start.h"
 
 namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::OnStart";
@@ -50,7 +51,8 @@ void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
                 !IsServiceStopInitiated()) {
                 _serviceStarted.exchange(true);
                 std::lock_guard<std::mutex> lock(_workerThreadMutex);
-                _workerThread = std::make_unique<std::thread>([this] { OrvWorkerThread(); });
+                _workerThread = std::make_unique<std::thread>(
+                    orvwin::StartThread([this] { OrvWorkerThread(); }));
                 ORV::g_log.d(L"%s: Service started", kScope);
             }
         }

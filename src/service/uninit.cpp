@@ -11,6 +11,7 @@
 #include "platform/kes/command_processor.h"
 #include "service/orv_client_service.h"
 #include "shared/thread_garbage_collector.h"
+#include "winapi/thread_start.h"
 
 namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::UnInit";
@@ -48,7 +49,7 @@ void OrvClientService::UnInit() {
         }
         try {
             ORV::g_log.d(L"%s: UnInit called for %s", kScope, current->Name());
-            uninitThreads.emplace_back([current] { current->UnInit(); });
+            uninitThreads.push_back(orvwin::StartThread([current] { current->UnInit(); }));
             ORV::g_log.d(L"%s: UnInit completed for %s", kScope, current->Name());
         } catch (const std::exception& error) {
             ORV::g_log.e(L"%s: Exception during UnInit, %s", kScope,

@@ -25,6 +25,7 @@
 #include "shared/operational_events_manager.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
+#include "winapi/thread_start.h"
 
 namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::OrvWorkerThread";
@@ -149,7 +150,8 @@ bool OrvClientService::SetUpStartupTypeHandling() {
     }
     _hStartupTypeChangeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::lock_guard<std::mutex> lock(_agentsMutex);
-    _startupTypeThread = std::make_unique<std::thread>([this] { CheckAndUpdateORVStartUpType(); });
+    _startupTypeThread = std::make_unique<std::thread>(
+        orvwin::StartThread([this] { CheckAndUpdateORVStartUpType(); }));
     return false;
 }
 

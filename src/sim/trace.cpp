@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <deque>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <utility>
 
+#include "sim/common_base/machine_time.h"
 #include "sim/common_base/unicode.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
@@ -38,10 +40,16 @@ struct ThrowArrangement {
     int remaining = 0;  // <= 0: every call
 };
 
+struct DelayArrangement {
+    std::chrono::milliseconds duration{0};
+    int remaining = 0;  // <= 0: every call
+};
+
 using CallKey = std::pair<std::string, std::string>;
 
 // What an entry asks of its caller once the trace's lock is released.
 struct Arranged {
+    std::optional<std::chrono::milliseconds> delay;
     std::function<void()> pause;
     std::optional<ArrangedException> exception;
 };
@@ -54,6 +62,7 @@ class CallTrace {
             tsa::MutexLock lock(mutex_);
             arranged.exception = TakeThrowLocked(entry);
             arranged.pause = TakePauseLocked(entry);
+            arranged.delay = TakeDelayLocked(entry);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
             if (observer_) {
@@ -83,6 +92,16 @@ class CallTrace {
     void ClearThrows() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
         throws_.clear();
+    }
+
+    void ArrangeDelay(CallKey call, DelayArrangement arrangement) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        delays_[std::move(call)] = arrangement;
+    }
+
+    void ClearDelays() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        delays_.clear();
     }
 
     std::vector<TraceEntry> Select(const std::function<bool(const TraceEntry&)>& match)
@@ -148,6 +167,22 @@ class CallTrace {
         return kind;
     }
 
+    std::optional<std::chrono::milliseconds> TakeDelayLocked(const TraceEntry& entry)
+        REQUIRES(mutex_) {
+        if (delays_.empty()) {
+            return std::nullopt;
+        }
+        const auto found = delays_.find(CallKey(entry.component, entry.operation));
+        if (found == delays_.end()) {
+            return std::nullopt;
+        }
+        const std::chrono::milliseconds duration = found->second.duration;
+        if (found->second.remaining > 0 && --found->second.remaining == 0) {
+            delays_.erase(found);
+        }
+        return duration;
+    }
+
     std::function<void()> TakePauseLocked(const TraceEntry& entry) REQUIRES(mutex_) {
         const auto found = pauses_.find(CallKey(entry.component, entry.operation));
         if (found == pauses_.end()) {
@@ -174,6 +209,7 @@ class CallTrace {
     TraceObserver observer_ GUARDED_BY(mutex_);
     std::map<CallKey, ThrowArrangement> throws_ GUARDED_BY(mutex_);
     std::map<CallKey, std::function<void()>> pauses_ GUARDED_BY(mutex_);
+    std::map<CallKey, DelayArrangement> delays_ GUARDED_BY(mutex_);
 };
 
 // Never destroyed: stand-ins may still trace from threads that outlive static destruction.
@@ -208,7 +244,13 @@ void Trace(std::string_view component, std::string_view operation,
     entry.operation = operation;
     entry.arguments = std::move(arguments);
     entry.threadId = static_cast<std::uint32_t>(GetCurrentThreadId());
+    // Read before the entry is recorded: a clock jump made once the entry can be seen ends
+    // the hold, however soon after the recording it comes.
+    const std::uint64_t now = MachineTickAfter(std::chrono::milliseconds(0));
     const Arranged arranged = TheTrace().Append(std::move(entry));
+    if (arranged.delay) {
+        SleepUntilMachineTick(now + static_cast<std::uint64_t>(arranged.delay->count()));
+    }
     if (arranged.pause) {
         arranged.pause();
     }
@@ -236,6 +278,29 @@ std::string ArrangeThrowRefusal(std::string_view component, std::string_view ope
         }
     }
     return {};
+}
+
+std::string ArrangeDelayRefusal(std::string_view component, std::string_view operation) {
+    if (component.empty() || operation.empty()) {
+        return "a call to delay needs both a component and an operation";
+    }
+    return {};
+}
+
+void ArrangeDelay(std::string_view component, std::string_view operation,
+                  std::chrono::milliseconds duration, int times) {
+    if (std::string refusal = ArrangeDelayRefusal(component, operation); !refusal.empty()) {
+        throw std::invalid_argument(refusal);
+    }
+    if (duration.count() < 0 || duration.count() > std::numeric_limits<DWORD>::max() - 1) {
+        throw std::invalid_argument("a delay must be from 0 to 4294967294 ms");
+    }
+    TheTrace().ArrangeDelay(CallKey(component, operation),
+                            DelayArrangement{duration, times <= 0 ? 0 : times});
+}
+
+void ClearArrangedDelays() {
+    TheTrace().ClearDelays();
 }
 
 void ArrangeThrow(std::string_view component, std::string_view operation, ArrangedException kind,

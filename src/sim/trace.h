@@ -80,6 +80,25 @@ void ArrangePause(std::string_view component, std::string_view operation,
 // Removes every pause not yet taken. ResetCommonBase and ResetClient do too.
 void ClearArrangedPauses();
 
+// --- Arranged delays ---------------------------------------------------------------------
+// A traced call can be made slow, to place another event of the machine while the caller is
+// inside it: the entry is recorded, then the caller sleeps until `duration` of machine time
+// has passed since the recording (the simulated clock's Sleep, so the clock scale applies and
+// advancing the clock ends it early, also an advance made right after the recording),
+// outside the trace's lock, and then goes on (after a pause, before a throw, when those are
+// arranged too). The next `times` matching calls are held (every call, until cleared, when
+// `times` <= 0). A second arrangement for the same call replaces the first. Refused with
+// std::invalid_argument as ArrangeThrow refuses, except that destructors and the stand-ins'
+// own threads may be held: a slow call there ends nothing. Any thread.
+void ArrangeDelay(std::string_view component, std::string_view operation,
+                  std::chrono::milliseconds duration, int times = 1);
+
+// Why the call cannot be arranged to be slow; empty when it can.
+std::string ArrangeDelayRefusal(std::string_view component, std::string_view operation);
+
+// Removes every arranged delay. ResetCommonBase and ResetClient do too; ClearTrace not.
+void ClearArrangedDelays();
+
 // Why the call cannot be arranged to throw; empty when it can.
 std::string ArrangeThrowRefusal(std::string_view component, std::string_view operation);
 

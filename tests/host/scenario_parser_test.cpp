@@ -208,7 +208,7 @@ TEST_F(ScenarioParserTest, RejectsStepsThatSayTooMuchOrTooLittle) {
             "$.timeline[6]: \"kind\", \"messageType\" and \"actionType\" need an object payload"));
     EXPECT_THAT(errors,
                 HasSubstr("$.timeline[7].until: \"until\" does not go with this kind of step"));
-    EXPECT_THAT(errors, HasSubstr("$.timeline[8]: \"clear\" takes no \"code\" or \"times\""));
+    EXPECT_THAT(errors, HasSubstr("$.timeline[8]: \"clear\" takes no \"code\", \"times\""));
     EXPECT_THAT(errors, HasSubstr("$.timeline[9].xml: the event XML needs an <EventID> element"));
     EXPECT_THAT(errors, HasSubstr("$.timeline[10].after: \"after\" does not go with \"together\""));
 }

@@ -3,7 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "arrange.h"
+#include "winapi/thread_start.h"
 #include "winapi/windows_api.h"
 
 namespace {
@@ -102,6 +110,60 @@ TEST_F(FailureInjectionTest, EventRenderingFails) {
     EXPECT_FALSE(outcome.rendered);
     EXPECT_EQ(outcome.error, static_cast<DWORD>(ERROR_EVT_INVALID_EVENT_DATA));
     EvtClose(subscription);
+}
+
+}  // namespace
+
+namespace {
+
+// This test program's own file name, for aiming a failure at the calls made from it.
+std::string ThisProgram() {
+    return program_invocation_short_name;
+}
+
+TEST_F(FailureInjectionTest, AFailureAimedAtOneModuleSparesOtherCallersAndSkipsAsAsked) {
+    // Aimed at a library that makes none of these calls: nothing fails, nothing is used up.
+    winsim::failures::FailNext(Call::CreateEvent, 1, ERROR_NOT_ENOUGH_MEMORY, {"orvservice", 0});
+    HANDLE spared = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(spared, nullptr);
+    CloseHandle(spared);
+
+    // Aimed at this program, past its first two calls: only the third fails.
+    winsim::failures::FailNext(Call::CreateEvent, 1, ERROR_NOT_ENOUGH_MEMORY, {ThisProgram(), 2});
+    std::vector<HANDLE> events;
+    for (int i = 0; i < 4; ++i) {
+        SetLastError(0);
+        events.push_back(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (i == 2) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+        }
+    }
+    EXPECT_NE(events[0], nullptr);
+    EXPECT_NE(events[1], nullptr);
+    EXPECT_EQ(events[2], nullptr);
+    EXPECT_NE(events[3], nullptr);
+    for (HANDLE event : events) {
+        if (event != nullptr) {
+            CloseHandle(event);
+        }
+    }
+    EXPECT_EQ(winsim::failures::CallCount(Call::CreateEvent), 5u);
+}
+
+TEST_F(FailureInjectionTest, AThreadStartFailsAsStdThreadDoesAndStartsNothing) {
+    winsim::failures::FailNext(Call::CreateThread, 1, EAGAIN);
+    std::atomic<bool> ran{false};
+    try {
+        std::thread refused = orvwin::StartThread([&ran] { ran = true; });
+        refused.join();
+        ADD_FAILURE() << "the thread start did not fail";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
+    }
+
+    std::thread started = orvwin::StartThread([&ran] { ran = true; });
+    started.join();
+    EXPECT_TRUE(ran) << "only the arranged start failed";
 }
 
 }  // namespace

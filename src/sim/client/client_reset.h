@@ -14,6 +14,7 @@ void ResetCommandProcessor();
 void ResetDiagnostics();
 void ResetAppAndTagCollection();
 void ResetStorageCollector();
+void ResetHelperFactorySlots();
 void ResetGeneralAppSettings();
 void ResetOrvInfo();
 void ResetApplicabilityEvaluator();

@@ -49,6 +49,7 @@ void ResetClient() {
     // No arranged exception or pause may fire inside the reset itself.
     ClearArrangedThrows();
     ClearArrangedPauses();
+    ClearArrangedDelays();
     // The announcer first: it publishes on the bus.
     client::ResetFullInitAnnouncer();
     {
@@ -67,6 +68,7 @@ void ResetClient() {
     client::ResetDiagnostics();
     client::ResetAppAndTagCollection();
     client::ResetStorageCollector();
+    client::ResetHelperFactorySlots();
     client::ResetGeneralAppSettings();
     client::ResetOrvInfo();
     client::ResetApplicabilityEvaluator();

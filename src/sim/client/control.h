@@ -48,6 +48,14 @@ struct FullInitSignalArrangement {
 void ArrangeFullInitSignal(const FullInitSignalArrangement& arrangement);
 FullInitSignalArrangement ArrangedFullInitSignal();
 
+// --- The helper factory ----------------------------------------------------------------
+// A slot of orv::ORVHelperFactory ("MachineInformation", "ApplicabilityEvaluator",
+// "OrvStatusManager", "DeviceInfoProvider") that keeps nothing: its setter is recorded as
+// usual but leaves the slot empty, as when another component of the client has handed the
+// factory an empty helper. Takes effect from the setter's next call and also empties the slot
+// of the factory there is now. Throws std::invalid_argument for another name.
+void ArrangeEmptyHelperSlot(std::string_view slot);
+
 // --- Agents the service constructs ("CoreAdapterAgent", "DeviceRegistrationAgent") -------
 // Makes their constructor throw std::runtime_error.
 void ArrangeConstructionFailure(std::string_view component, bool fails);

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <limits>
+#include <map>
+#include <optional>
+#include <stdexcept>
 
 #include "sim/common_base/internal_reset.h"
 #include "sim/common_base/log_control.h"
@@ -85,6 +89,35 @@ class LogHub {
         recorded_.NotifyAll();
     }
 
+    // How long the writer of `message` is to be held, if at all; counts the hold down.
+    std::optional<std::chrono::milliseconds> TakeDelay(const std::wstring& message)
+        EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        if (delays_.empty()) {
+            return std::nullopt;
+        }
+        const auto found = delays_.find(message);
+        if (found == delays_.end()) {
+            return std::nullopt;
+        }
+        const std::chrono::milliseconds duration = found->second.duration;
+        if (found->second.remaining > 0 && --found->second.remaining == 0) {
+            delays_.erase(found);
+        }
+        return duration;
+    }
+
+    void ArrangeDelay(std::wstring message, std::chrono::milliseconds duration, int times)
+        EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        delays_[std::move(message)] = Delay{duration, times <= 0 ? 0 : times};
+    }
+
+    void ClearDelays() EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        delays_.clear();
+    }
+
     void SetFile(ORV::Log::Sinks& own, std::shared_ptr<spdlog::sinks::sink> file,
                  std::filesystem::path path) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
@@ -153,8 +186,14 @@ class LogHub {
     }
 
   private:
+    struct Delay {
+        std::chrono::milliseconds duration{0};
+        int remaining = 0;  // <= 0: every line
+    };
+
     tsa::Mutex mutex_;
     tsa::CondVar recorded_;
+    std::map<std::wstring, Delay> delays_ GUARDED_BY(mutex_);
     std::deque<LogRecord> records_ GUARDED_BY(mutex_);
     std::uint64_t nextSequence_ GUARDED_BY(mutex_) = 1;
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultMemoryCapacity;
@@ -226,9 +265,21 @@ std::filesystem::path LogDirectory() {
     return Hub().Directory();
 }
 
+void ArrangeLogDelay(std::wstring message, std::chrono::milliseconds duration, int times) {
+    if (duration.count() < 0 || duration.count() > std::numeric_limits<DWORD>::max() - 1) {
+        throw std::invalid_argument("a log delay must be from 0 to 4294967294 ms");
+    }
+    Hub().ArrangeDelay(std::move(message), duration, times);
+}
+
+void ClearLogDelays() {
+    Hub().ClearDelays();
+}
+
 namespace internal {
 
 void ResetLog() {
+    Hub().ClearDelays();
     ORV::Log::Sinks::ResetLevel(ORV::g_log);
     Hub().SetFile(ORV::Log::Sinks::Of(ORV::g_log), nullptr, {});
     Hub().ClearRecords();
@@ -250,7 +301,14 @@ Log::~Log() = default;
 
 void Log::Emit(Level level, const wchar_t* format, std::wstring message) noexcept {
     try {
+        const auto delay = orvsim::Hub().TakeDelay(message);
+        // Before the write: a clock jump made once the line can be seen ends the hold.
+        const std::uint64_t deadline = delay ? orvsim::MachineTickAfter(*delay) : std::uint64_t{0};
         orvsim::Hub().Write(*sinks_, level, format, std::move(message));
+        if (delay) {
+            // After the write and outside the hub's lock: only this writer is held.
+            orvsim::SleepUntilMachineTick(deadline);
+        }
     } catch (...) {
         // A log line that cannot be written (no memory, full disk) is lost, never reported.
     }

@@ -58,6 +58,16 @@ std::filesystem::path LogDirectory();
 // The file g_log writes to now; empty before InitLog succeeded.
 std::filesystem::path LogFilePath();
 
+// A slow log write: the next `times` lines whose message part is exactly `message` are
+// written, and then their writer sleeps `duration` of machine time (the simulated clock's
+// Sleep: the clock scale applies and advancing the clock ends it early) before the call
+// returns, as a log on a slow disk would hold its caller. Every such line when `times` <= 0.
+// The line is in memory and in the file before the hold, so a waiter sees the writer at that
+// point. A second arrangement for the same message replaces the first. ResetCommonBase and
+// ClearLogDelays remove them. Any thread.
+void ArrangeLogDelay(std::wstring message, std::chrono::milliseconds duration, int times = 1);
+void ClearLogDelays();
+
 // The line layout: time, level, thread id, message.
 inline constexpr char kLogPattern[] = "%Y-%m-%d %H:%M:%S.%e [%l] [%t] %v";
 

@@ -1,5 +1,6 @@
 #include "sim/common_base/machine_time.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "winapi/windows_api.h"
@@ -18,6 +19,18 @@ std::chrono::system_clock::time_point MachineNow() {
         units - kEpochDifferenceUnits);
     return std::chrono::system_clock::time_point(
         std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
+}
+
+std::uint64_t MachineTickAfter(std::chrono::milliseconds duration) {
+    return GetTickCount64() +
+           static_cast<std::uint64_t>(std::max<std::int64_t>(duration.count(), 0));
+}
+
+void SleepUntilMachineTick(std::uint64_t deadline) {
+    constexpr std::uint64_t kStepMs = 1000;
+    for (std::uint64_t now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+        Sleep(static_cast<DWORD>(std::min(deadline - now, kStepMs)));
+    }
 }
 
 }  // namespace orvsim

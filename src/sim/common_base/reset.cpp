@@ -16,6 +16,7 @@ void ResetCommonBase() {
     ORV::utility::OrvVersionName.clear();
     ClearArrangedThrows();
     ClearArrangedPauses();
+    ClearArrangedDelays();
 }
 
 }  // namespace orvsim

@@ -15,11 +15,13 @@ using failures::Call;
 
 class FailureInjector {
   public:
-    // Counts the call; returns the code it must fail with, if it must.
-    std::optional<LONG> Check(Call call) EXCLUDES(mu_);
+    // Counts the call; returns the code it must fail with, if it must. `caller` is an address
+    // in the code that called the platform function (null: unknown, never a module's call).
+    std::optional<LONG> Check(Call call, const void* caller = nullptr) EXCLUDES(mu_);
 
-    void FailNext(Call call, unsigned count, LONG code) EXCLUDES(mu_);
-    void FailAlways(Call call, LONG code) EXCLUDES(mu_);
+    void FailNext(Call call, unsigned count, LONG code, const failures::Target& target = {})
+        EXCLUDES(mu_);
+    void FailAlways(Call call, LONG code, const failures::Target& target = {}) EXCLUDES(mu_);
     void Clear(Call call) EXCLUDES(mu_);
     void ClearAll() EXCLUDES(mu_);
     uint64_t CallCount(Call call) const EXCLUDES(mu_);
@@ -32,6 +34,7 @@ class FailureInjector {
         bool always = false;
         LONG code = 0;
         uint64_t calls = 0;
+        failures::Target target;
     };
     static std::size_t Index(Call call);
 

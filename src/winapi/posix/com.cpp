@@ -12,7 +12,7 @@ extern "C" {
 
 HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::CoInitializeEx)) {
+    if (const auto code = m.failures.Check(Call::CoInitializeEx, __builtin_return_address(0))) {
         return *code;
     }
     if (pvReserved != nullptr) {
@@ -34,7 +34,8 @@ HRESULT WINAPI CoInitializeSecurity(PSECURITY_DESCRIPTOR /*pSecDesc*/, LONG cAut
                                     DWORD dwAuthnLevel, DWORD dwImpLevel, void* /*pAuthList*/,
                                     DWORD /*dwCapabilities*/, void* pReserved3) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::CoInitializeSecurity)) {
+    if (const auto code =
+            m.failures.Check(Call::CoInitializeSecurity, __builtin_return_address(0))) {
         return *code;
     }
     if (pReserved1 != nullptr || pReserved3 != nullptr) {

@@ -16,7 +16,7 @@ EVT_HANDLE WINAPI EvtSubscribe(EVT_HANDLE Session, HANDLE SignalEvent, LPCWSTR C
                                LPCWSTR Query, EVT_HANDLE Bookmark, PVOID Context,
                                EVT_SUBSCRIBE_CALLBACK Callback, DWORD Flags) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::EvtSubscribe)) {
+    if (const auto code = m.failures.Check(Call::EvtSubscribe, __builtin_return_address(0))) {
         SetLastErrorCode(static_cast<DWORD>(*code));
         return nullptr;
     }
@@ -34,7 +34,7 @@ EVT_HANDLE WINAPI EvtSubscribe(EVT_HANDLE Session, HANDLE SignalEvent, LPCWSTR C
 BOOL WINAPI EvtRender(EVT_HANDLE Context, EVT_HANDLE Fragment, DWORD Flags, DWORD BufferSize,
                       PVOID Buffer, PDWORD BufferUsed, PDWORD PropertyCount) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::EvtRender)) {
+    if (const auto code = m.failures.Check(Call::EvtRender, __builtin_return_address(0))) {
         SetLastErrorCode(static_cast<DWORD>(*code));
         return FALSE;
     }

@@ -10,8 +10,9 @@ using winsim::detail::Machine;
 
 namespace {
 
-std::optional<LSTATUS> Injected(Call call) {
-    return Machine::Get().failures.Check(call);
+// `caller`: where the Win32 function was called from, for failures aimed at one module.
+std::optional<LSTATUS> Injected(Call call, const void* caller) {
+    return Machine::Get().failures.Check(call, caller);
 }
 
 }  // namespace
@@ -20,7 +21,7 @@ extern "C" {
 
 LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                              PHKEY phkResult) {
-    if (const auto code = Injected(Call::RegOpenKey)) {
+    if (const auto code = Injected(Call::RegOpenKey, __builtin_return_address(0))) {
         return *code;
     }
     constexpr DWORD kOpenLink = 0x00000008;  // REG_OPTION_OPEN_LINK
@@ -34,7 +35,7 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
                                DWORD /*dwOptions*/, REGSAM samDesired,
                                const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
-    if (const auto code = Injected(Call::RegCreateKey)) {
+    if (const auto code = Injected(Call::RegCreateKey, __builtin_return_address(0))) {
         return *code;
     }
     if (Reserved != 0) {
@@ -50,7 +51,7 @@ LSTATUS WINAPI RegCloseKey(HKEY hKey) {
 
 LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags,
                             LPDWORD pdwType, PVOID pvData, LPDWORD pcbData) {
-    if (const auto code = Injected(Call::RegGetValue)) {
+    if (const auto code = Injected(Call::RegGetValue, __builtin_return_address(0))) {
         return *code;
     }
     return Machine::Get().registry.GetValue(hkey, lpSubKey, lpValue, dwFlags, pdwType, pvData,
@@ -59,7 +60,7 @@ LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD 
 
 LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                                 LPBYTE lpData, LPDWORD lpcbData) {
-    if (const auto code = Injected(Call::RegQueryValue)) {
+    if (const auto code = Injected(Call::RegQueryValue, __builtin_return_address(0))) {
         return *code;
     }
     if (lpReserved != nullptr) {
@@ -70,7 +71,7 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
 
 LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
                               const BYTE* lpData, DWORD cbData) {
-    if (const auto code = Injected(Call::RegSetValue)) {
+    if (const auto code = Injected(Call::RegSetValue, __builtin_return_address(0))) {
         return *code;
     }
     if (Reserved != 0) {
@@ -81,7 +82,7 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DW
 
 LSTATUS WINAPI RegSetKeyValueW(HKEY hKey, LPCWSTR lpSubKey, LPCWSTR lpValueName, DWORD dwType,
                                LPCVOID lpData, DWORD cbData) {
-    if (const auto code = Injected(Call::RegSetValue)) {
+    if (const auto code = Injected(Call::RegSetValue, __builtin_return_address(0))) {
         return *code;
     }
     return Machine::Get().registry.SetValue(hKey, lpSubKey, lpValueName, dwType,
@@ -140,7 +141,7 @@ LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWO
 
 LSTATUS WINAPI RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD dwNotifyFilter,
                                        HANDLE hEvent, BOOL fAsynchronous) {
-    if (const auto code = Injected(Call::RegNotifyChangeKeyValue)) {
+    if (const auto code = Injected(Call::RegNotifyChangeKeyValue, __builtin_return_address(0))) {
         return *code;
     }
     return Machine::Get().registry.NotifyChange(hKey, bWatchSubtree != FALSE, dwNotifyFilter,

@@ -10,8 +10,9 @@ using winsim::detail::Machine;
 
 namespace {
 
-bool Fails(Call call) {
-    if (const auto code = Machine::Get().failures.Check(call)) {
+// `caller`: where the Win32 function was called from, for failures aimed at one module.
+bool Fails(Call call, const void* caller) {
+    if (const auto code = Machine::Get().failures.Check(call, caller)) {
         winsim::detail::SetLastErrorCode(static_cast<DWORD>(*code));
         return true;
     }
@@ -24,14 +25,14 @@ extern "C" {
 
 SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpDatabaseName,
                                 DWORD dwDesiredAccess) {
-    if (Fails(Call::OpenSCManager)) {
+    if (Fails(Call::OpenSCManager, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().services.OpenManager(lpMachineName, lpDatabaseName, dwDesiredAccess);
 }
 
 SC_HANDLE WINAPI OpenServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName, DWORD dwDesiredAccess) {
-    if (Fails(Call::OpenService)) {
+    if (Fails(Call::OpenService, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().services.OpenService(hSCManager, lpServiceName, dwDesiredAccess);
@@ -46,7 +47,7 @@ BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceType, DWORD 
                                  LPCWSTR lpLoadOrderGroup, LPDWORD lpdwTagId,
                                  LPCWSTR lpDependencies, LPCWSTR lpServiceStartName,
                                  LPCWSTR /*lpPassword*/, LPCWSTR lpDisplayName) {
-    if (Fails(Call::ChangeServiceConfig)) {
+    if (Fails(Call::ChangeServiceConfig, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.ChangeConfig(
@@ -57,7 +58,7 @@ BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceType, DWORD 
 }
 
 BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo) {
-    if (Fails(Call::ChangeServiceConfig2)) {
+    if (Fails(Call::ChangeServiceConfig2, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.ChangeConfig2(hService, dwInfoLevel, lpInfo) ? TRUE : FALSE;
@@ -84,7 +85,7 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceSta
 
 BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,
                              LPSERVICE_STATUS lpServiceStatus) {
-    if (Fails(Call::SetServiceStatus)) {
+    if (Fails(Call::SetServiceStatus, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.SetStatus(hServiceStatus, lpServiceStatus) ? TRUE : FALSE;

@@ -13,7 +13,7 @@ extern "C" {
 
 PTP_POOL WINAPI CreateThreadpool(PVOID reserved) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::CreateThreadpool)) {
+    if (const auto code = m.failures.Check(Call::CreateThreadpool, __builtin_return_address(0))) {
         winsim::detail::SetLastErrorCode(static_cast<DWORD>(*code));
         return nullptr;
     }
@@ -38,7 +38,8 @@ void WINAPI CloseThreadpool(PTP_POOL ptpp) {
 
 PTP_WORK WINAPI CreateThreadpoolWork(PTP_WORK_CALLBACK pfnwk, PVOID pv, PTP_CALLBACK_ENVIRON pcbe) {
     Machine& m = Machine::Get();
-    if (const auto code = m.failures.Check(Call::CreateThreadpoolWork)) {
+    if (const auto code =
+            m.failures.Check(Call::CreateThreadpoolWork, __builtin_return_address(0))) {
         winsim::detail::SetLastErrorCode(static_cast<DWORD>(*code));
         return nullptr;
     }

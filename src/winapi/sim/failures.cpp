@@ -10,12 +10,12 @@ detail::FailureInjector& Injector() {
 }
 }  // namespace
 
-void FailNext(Call call, unsigned count, LONG code) {
-    Injector().FailNext(call, count, code);
+void FailNext(Call call, unsigned count, LONG code, const Target& target) {
+    Injector().FailNext(call, count, code, target);
 }
 
-void FailAlways(Call call, LONG code) {
-    Injector().FailAlways(call, code);
+void FailAlways(Call call, LONG code, const Target& target) {
+    Injector().FailAlways(call, code, target);
 }
 
 void Clear(Call call) {

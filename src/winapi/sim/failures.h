@@ -5,6 +5,7 @@
 // result of registry calls (LSTATUS) and COM calls (HRESULT).
 
 #include <cstdint>
+#include <string>
 
 #include "winapi/windows_api.h"
 
@@ -31,14 +32,26 @@ enum class Call {
     RegQueryValue,  // RegQueryValueExW
     RegSetValue,    // RegSetValueExW, RegSetKeyValueW
     RegNotifyChangeKeyValue,
+    CreateThread,  // a thread of the service (orvwin::StartThread): std::system_error
     kCount
 };
 
-// The next `count` calls fail with `code` (a Win32 error code, or an HRESULT for the
-// COM calls), then calls succeed again.
-WINSIM_API void FailNext(Call call, unsigned count, LONG code);
-// Every call fails with `code` until Clear.
-WINSIM_API void FailAlways(Call call, LONG code);
+// Which calls an arrangement aims at. `callerModule` not empty: only calls made from the
+// module (shared library or program) whose file name contains it, e.g. "orvservice" for the
+// service library, so that its calls fail while the stand-ins' and the host's go on working;
+// other callers' calls are counted but neither fail nor use the arrangement up. `skip`: so many
+// aimed-at calls succeed first (for the n-th call of a caller that makes several in a fixed
+// order).
+struct Target {
+    std::string callerModule;
+    unsigned skip = 0;
+};
+
+// The next `count` aimed-at calls fail with `code` (a Win32 error code, an HRESULT for the
+// COM calls, an errno value for CreateThread), then calls succeed again.
+WINSIM_API void FailNext(Call call, unsigned count, LONG code, const Target& target = {});
+// Every aimed-at call fails with `code` until Clear.
+WINSIM_API void FailAlways(Call call, LONG code, const Target& target = {});
 WINSIM_API void Clear(Call call);
 WINSIM_API void ClearAll();
 

@@ -1,5 +1,8 @@
 #include "platform/event_manager/event_manager.h"
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/event_manager/orv_event_monitor.h"
@@ -15,6 +18,40 @@ constexpr char kComponent[] = "EventManager";
 orvsim::client::OwnedInstance<EventManager>& Instance() {
     static orvsim::client::OwnedInstance<EventManager> instance;
     return instance;
+}
+
+constexpr DWORD kPowerEvent = 13;              // SERVICE_CONTROL_POWEREVENT
+constexpr DWORD kPowerSettingChange = 0x8013;  // PBT_POWERSETTINGCHANGE
+
+// The layout in which the service hands a power-setting change over: the setting, the data's
+// length and the service's own copy of the data, which ends in one zero byte more.
+struct PowerSettingReceived {
+    GUID guid;
+    DWORD dataLength;
+    const std::uint8_t* data;
+};
+
+std::string GuidText(const GUID& guid) {
+    char text[37];
+    std::snprintf(text, sizeof text, "%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x",
+                  static_cast<unsigned>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
+    return text;
+}
+
+// The data's bytes and the zero byte after them, in hexadecimal; "null" without data.
+std::string BytesText(const PowerSettingReceived* setting) {
+    if (setting->data == nullptr) {
+        return "null";
+    }
+    std::string text;
+    for (DWORD i = 0; i <= setting->dataLength; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", setting->data[i]);
+        text += byte;
+    }
+    return text;
 }
 
 // What the event manager has received; kept apart from the instance so that it survives the
@@ -99,6 +136,13 @@ DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* event
     TheReceived().Add(received);
     orvsim::TraceCall(kComponent, "OnServiceControl", control, eventType,
                       static_cast<const void*>(eventData), static_cast<const void*>(context));
+    if (control == kPowerEvent && eventType == kPowerSettingChange && eventData != nullptr) {
+        // What the pointer leads to, read as the event manager reads it, so that a reader
+        // of the trace sees the bytes the service handed over, not only where they were.
+        const auto* setting = static_cast<const PowerSettingReceived*>(eventData);
+        orvsim::TraceCall(kComponent, "OnServiceControlPowerSetting", GuidText(setting->guid),
+                          setting->dataLength, BytesText(setting));
+    }
     return NO_ERROR;
 }
 

@@ -1,8 +1,17 @@
 #include "shared/orv_helper_factory.h"
 
+#include <algorithm>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
 #include "shared/device_info_provider.h"
 #include "shared/machine_information.h"
 #include "shared/orv_status_manager.h"
+#include "sim/client/client_reset.h"
+#include "sim/client/control.h"
 #include "sim/client/shared_native/handed_over.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
@@ -14,6 +23,18 @@ constexpr char kComponent[] = "orv::ORVHelperFactory";
 
 tsa::Mutex g_factoryMutex;
 ORVHelperFactory* g_factory GUARDED_BY(g_factoryMutex) = nullptr;  // owned
+std::set<std::string, std::less<>> g_emptySlots GUARDED_BY(g_factoryMutex);
+
+bool KeepsNothing(std::string_view slot) {
+    tsa::MutexLock lock(g_factoryMutex);
+    return g_emptySlots.find(slot) != g_emptySlots.end();
+}
+
+// What a setter stores: the helper, or nothing for a slot arranged to stay empty.
+template <class Helper>
+std::shared_ptr<Helper> Kept(std::string_view slot, const std::shared_ptr<Helper>& helper) {
+    return KeepsNothing(slot) ? std::shared_ptr<Helper>() : helper;
+}
 
 }  // namespace
 
@@ -40,28 +61,28 @@ void ORVHelperFactory::ReleaseInstance() {
 
 void ORVHelperFactory::SetMachineInformationAgent(
     std::shared_ptr<MachineInformation>& machineInformation) {
-    machine_information_ = machineInformation;
+    machine_information_ = Kept("MachineInformation", machineInformation);
     orvsim::TraceCall(kComponent, "SetMachineInformationAgent",
                       static_cast<const void*>(machineInformation.get()));
 }
 
 void ORVHelperFactory::SetApplicablityEvaluatorAgent(
     std::shared_ptr<ApplicabilityEvaluator>& evaluator) {
-    applicability_evaluator_ = evaluator;
+    applicability_evaluator_ = Kept("ApplicabilityEvaluator", evaluator);
     orvsim::TraceCall(kComponent, "SetApplicablityEvaluatorAgent",
                       static_cast<const void*>(evaluator.get()));
 }
 
 void ORVHelperFactory::SetOrvStatusManager(std::shared_ptr<ORV::OrvStatusManager>& statusManager) {
     orvsim::client::StatusManagerHandedOver(statusManager);
-    status_manager_ = statusManager;
+    status_manager_ = Kept("OrvStatusManager", statusManager);
     orvsim::TraceCall(kComponent, "SetOrvStatusManager",
                       static_cast<const void*>(statusManager.get()));
 }
 
 void ORVHelperFactory::SetDeviceInfoProviderAgent(
     std::shared_ptr<ORV::DeviceInfoProvider>& provider) {
-    device_info_provider_ = provider;
+    device_info_provider_ = Kept("DeviceInfoProvider", provider);
     orvsim::TraceCall(kComponent, "SetDeviceInfoProviderAgent",
                       static_cast<const void*>(provider.get()));
 }
@@ -87,3 +108,43 @@ std::shared_ptr<ORV::DeviceInfoProvider>& ORVHelperFactory::GetDeviceInfoProvide
 }
 
 }  // namespace orv
+
+namespace orvsim {
+
+void ArrangeEmptyHelperSlot(std::string_view slot) {
+    static constexpr std::string_view kSlots[] = {"MachineInformation", "ApplicabilityEvaluator",
+                                                  "OrvStatusManager", "DeviceInfoProvider"};
+    if (std::find(std::begin(kSlots), std::end(kSlots), slot) == std::end(kSlots)) {
+        throw std::invalid_argument("the helper factory has no slot named " + std::string(slot));
+    }
+    orv::ORVHelperFactory* factory = nullptr;
+    {
+        tsa::MutexLock lock(orv::g_factoryMutex);
+        orv::g_emptySlots.emplace(slot);
+        factory = orv::g_factory;
+    }
+    if (factory == nullptr) {
+        return;
+    }
+    // The factory there is now loses the helper too, as if it had been handed an empty one.
+    TraceSilence quiet;
+    if (slot == "MachineInformation") {
+        factory->GetMachineInformationAgent().reset();
+    } else if (slot == "ApplicabilityEvaluator") {
+        factory->GetApplicablilityEvaluatorAgent().reset();
+    } else if (slot == "OrvStatusManager") {
+        factory->GetOrvStatusManager().reset();
+    } else {
+        factory->GetDeviceInfoProviderAgent().reset();
+    }
+}
+
+namespace client {
+
+void ResetHelperFactorySlots() {
+    tsa::MutexLock lock(orv::g_factoryMutex);
+    orv::g_emptySlots.clear();
+}
+
+}  // namespace client
+}  // namespace orvsim
