@@ -13,8 +13,6 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
-
 namespace orvstress {
 
 namespace {
@@ -80,9 +78,13 @@ ChildResult RunChild(const std::string& name, const std::map<std::string, std::s
     std::vector<std::string> texts;
     texts.reserve(variables.size());
     for (const auto& [key, value] : variables) {
-        texts.push_back(key + "=" + value);
+        std::string text = key;
+        text += '=';
+        text += value;
+        texts.push_back(std::move(text));
     }
     std::vector<char*> envp;
+    envp.reserve(texts.size() + 1);
     for (std::string& text : texts) {
         envp.push_back(text.data());
     }
