@@ -6,6 +6,7 @@
 #
 #   scripts/memcheck.sh                      # the set below
 #   scripts/memcheck.sh scenarios/x.json ... # these files instead
+#   ORVHOST=path/to/orvhost scripts/memcheck.sh   # that program, nothing built
 #
 # Scenarios that run the machine's clock at real speed to judge 2-second windows
 # (time-change-thresholds, clock-change-both-reports) are left out: Valgrind slows the program
@@ -26,9 +27,13 @@ if ! command -v valgrind >/dev/null; then
     $sudo apt-get install -y -qq --no-install-recommends valgrind >/dev/null
 fi
 
-cmake --preset default >/dev/null
-cmake --build --preset default --target orvhost
-orvhost="${root}/build/default/host/orvhost"
+if [ -n "${ORVHOST:-}" ]; then
+    orvhost="${ORVHOST}"
+else
+    cmake --preset default >/dev/null
+    cmake --build --preset default --target orvhost
+    orvhost="${root}/build/default/host/orvhost"
+fi
 
 if [ $# -gt 0 ]; then
     scenarios=("$@")
@@ -63,6 +68,7 @@ for scenario in "${scenarios[@]}"; do
     status=0
     valgrind --tool=memcheck --error-exitcode=${valgrind_errors} --leak-check=full \
         --errors-for-leak-kinds=definite --show-leak-kinds=definite --fair-sched=yes \
+        --suppressions="${root}/scripts/memcheck.supp" \
         --num-callers=40 --log-file="${log}" \
         "${orvhost}" run -q "${scenario}" --log-dir "${out}/${stem}" \
         >"${out}/${stem}.out.txt" 2>&1 || status=$?
