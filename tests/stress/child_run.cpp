@@ -1,5 +1,6 @@
 #include "child_run.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,7 +95,8 @@ ChildResult RunChild(const std::string& name, const std::map<std::string, std::s
     if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0') {
         path = std::string(tmp) + "/orv-stress-XXXXXX";
     }
-    const int out = mkstemp(path.data());
+    // Close-on-exec: a child started meanwhile by another thread must not inherit it.
+    const int out = mkostemp(path.data(), O_CLOEXEC);
     if (out < 0) {
         result.output = std::string("cannot make an output file: ") + std::strerror(errno);
         return result;
