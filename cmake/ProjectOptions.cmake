@@ -6,6 +6,12 @@ target_compile_options(orv_warnings INTERFACE
   -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Werror
   $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>)
 
+# Valgrind 3.19 (Debian 12) cannot read the DWARF 5 that Clang writes by default and gives up
+# on the whole program (scripts/memcheck.sh); version 4 it reads.
+if(NOT WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options($<$<CONFIG:Debug,RelWithDebInfo>:-gdwarf-4>)
+endif()
+
 if(ORV_SANITIZER)
   string(REPLACE ";" "," _orv_san "${ORV_SANITIZER}")
   add_compile_options(-fsanitize=${_orv_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)

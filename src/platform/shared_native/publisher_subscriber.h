@@ -44,7 +44,7 @@ class ORVPublisherSubscriber {
     // Queues a copy of the notification for delivery and returns. senderId, when not empty,
     // is the publisher's own subscription id: that subscriber does not receive its own
     // notification. Refused (recorded, never delivered) after SetStopRequest and while
-    // notifying is disabled.
+    // notifying is disabled; with nobody subscribed, recorded and not queued.
     void Notify(ORVNotificationData& notification, std::wstring senderId);
 
     // Refuses further notifications until Cleanup; what is queued is still delivered.

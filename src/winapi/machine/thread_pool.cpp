@@ -114,10 +114,12 @@ void TP_POOL::Run() {
         queue_.pop_front();
         --work->pending;
         ++work->running;
+        ++running_;
         mu_.unlock();
         work->callback(&instance, work->context, work.get());
         mu_.lock();
         --work->running;
+        --running_;
         work.reset();  // frees a closed work after its last callback
         done_cv_.NotifyAll();
     }
@@ -148,6 +150,16 @@ void TP_POOL::JoinExited() {
         }
         t.join();
     }
+}
+
+bool TP_POOL::WaitIdle(std::chrono::steady_clock::time_point deadline) {
+    tsa::MutexLock lock(mu_);
+    while (!queue_.empty() || running_ > 0) {
+        if (!done_cv_.WaitUntil(mu_, deadline)) {
+            return queue_.empty() && running_ == 0;
+        }
+    }
+    return true;
 }
 
 void TP_POOL::Shutdown() {
@@ -326,6 +338,36 @@ void ThreadPools::Reap() {
     }
     // Destroying a finished pool joins its threads, outside the lock.
     finished.clear();
+}
+
+bool ThreadPools::WaitIdle(std::chrono::steady_clock::time_point deadline) {
+    // A callback may submit more work, to this pool or another: look again until one pass
+    // finds every pool idle.
+    for (;;) {
+        std::vector<std::shared_ptr<TP_POOL>> pools;
+        {
+            tsa::MutexLock lock(mu_);
+            for (const auto& [raw, pool] : open_) {
+                pools.push_back(pool);
+            }
+            pools.insert(pools.end(), closing_.begin(), closing_.end());
+            if (default_) {
+                pools.push_back(default_);
+            }
+        }
+        bool waited = false;
+        for (const auto& pool : pools) {
+            if (!pool->WaitIdle(std::chrono::steady_clock::now())) {
+                waited = true;
+                if (!pool->WaitIdle(deadline)) {
+                    return false;
+                }
+            }
+        }
+        if (!waited) {
+            return true;
+        }
+    }
 }
 
 void ThreadPools::Shutdown() {

@@ -3,6 +3,7 @@
 // never more than its maximum at once; closing it lets queued work run, and the pool
 // frees itself once it is closed, drained and no work object is bound to it.
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <thread>
@@ -47,6 +48,8 @@ struct TP_POOL {
     void Shutdown() EXCLUDES(mu_);
     // Joins threads that have left the pool; never the caller's own.
     void JoinExited() EXCLUDES(mu_);
+    // Waits until no work is queued and no callback runs, or `deadline` passes.
+    bool WaitIdle(std::chrono::steady_clock::time_point deadline) EXCLUDES(mu_);
 
   private:
     void Run() EXCLUDES(mu_);
@@ -64,6 +67,7 @@ struct TP_POOL {
     DWORD min_ GUARDED_BY(mu_) = 0;
     DWORD live_ GUARDED_BY(mu_) = 0;
     DWORD idle_ GUARDED_BY(mu_) = 0;
+    DWORD running_ GUARDED_BY(mu_) = 0;  // callbacks under way
     unsigned open_works_ GUARDED_BY(mu_) = 0;
     bool closed_ GUARDED_BY(mu_) = false;
     bool shutting_down_ GUARDED_BY(mu_) = false;
@@ -92,6 +96,9 @@ class ThreadPools {
 
     // Frees closed pools whose threads have all ended.
     void Reap() EXCLUDES(mu_);
+    // Waits until every pool, the default one included, has no queued or running work, or
+    // `deadline` passes. Work submitted meanwhile is waited for too.
+    bool WaitIdle(std::chrono::steady_clock::time_point deadline) EXCLUDES(mu_);
     // Ends every pool, the default one included; new pools may be created afterwards.
     void Shutdown() EXCLUDES(mu_);
 

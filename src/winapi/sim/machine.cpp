@@ -16,6 +16,10 @@ void ChangeSystemTime(std::chrono::milliseconds delta) {
     eventlog::PublishSystem(eventlog::TimeChangeEventXml(old_time, old_time + delta));
 }
 
+bool WaitForIdleThreadPools(std::chrono::milliseconds realTimeout) {
+    return detail::Machine::Get().pools.WaitIdle(std::chrono::steady_clock::now() + realTimeout);
+}
+
 void SetProcessorArchitecture(WORD architecture) {
     detail::Machine::Get().SetProcessorArchitecture(architecture);
 }

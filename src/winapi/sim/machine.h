@@ -22,6 +22,11 @@ WINSIM_API void ResetMachine();
 // std::out_of_range and changes nothing.
 WINSIM_API void ChangeSystemTime(std::chrono::milliseconds delta);
 
+// Waits until no thread pool of the machine, the default pool included, has work queued or a
+// callback running, or `realTimeout` passes; returns whether they were idle. For tests that
+// must know every submitted callback has run before they judge or tear down.
+WINSIM_API bool WaitForIdleThreadPools(std::chrono::milliseconds realTimeout);
+
 // The architecture that GetNativeSystemInfo reports (PROCESSOR_ARCHITECTURE_*).
 WINSIM_API void SetProcessorArchitecture(WORD architecture);
 

@@ -1,9 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <future>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -20,6 +22,17 @@ using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using Received = std::vector<std::pair<int, int>>;  // (topic, event state)
+
+// The threads of this process now.
+int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Threads:", 0) == 0) {
+            return std::stoi(line.substr(8));
+        }
+    }
+    return -1;
+}
 
 // A subscriber that keeps what it receives.
 class Recorder {
@@ -177,6 +190,24 @@ TEST_F(BusTest, NothingIsDeliveredAfterCleanupAndTheBusCanBeUsedAgain) {
 
     EXPECT_THAT(released.Got(), IsEmpty());
     EXPECT_THAT(later.Got(), ElementsAreArray(Received{{7, 2}}));
+}
+
+TEST_F(BusTest, APublicationAfterCleanupWithNobodySubscribedStartsNoThread) {
+    // A sibling component may publish after the service's stop has cleaned the bus up; with
+    // nobody to deliver to, no delivery thread may be left waiting until the next Cleanup.
+    Recorder released;
+    Bus().Subscribe(released.Handler(), false);
+    Publish(7, 1);
+    Bus().Cleanup();
+    const int threads = ThreadCount();
+
+    Publish(4, 19);
+    ExpectIdle();
+    EXPECT_EQ(ThreadCount(), threads);
+    const auto record = orvsim::Publications();
+    ASSERT_FALSE(record.empty());
+    EXPECT_TRUE(record.back().accepted);
+    EXPECT_EQ(record.back().deliveries, 0);
 }
 
 TEST_F(BusTest, UnsubscribeReturnsOnlyOnceTheRunningHandlerHasFinished) {

@@ -127,7 +127,9 @@ void ORVPublisherSubscriber::State::Queue(ORVNotificationData& notification,
     tsa::MutexLock lock(mutex_);
     publication.sequence = nextSequence_++;
     publication.accepted = enabled && !stopRequested_;
-    if (publication.accepted) {
+    // With nobody subscribed there is nothing to deliver, and no delivery thread is started
+    // for it: after a Cleanup one would wait on until the next Cleanup or the process's end.
+    if (publication.accepted && !subscribers_.empty()) {
         Pending pending;
         pending.sequence = publication.sequence;
         pending.notification.reset(new ORVNotificationData(notification));
