@@ -187,24 +187,43 @@ std::optional<unsigned> Times(const JsonNode& node, bool& valid) {
     return std::nullopt;
 }
 
+// Reads a traced call in the "Component::operation" form of the call matchers into the
+// arrangement, reporting why the trace would refuse it.
+template <class Arrangement>
+void ReadArrangedCall(const JsonNode& call, Arrangement& arrangement,
+                      std::string (*refusalOf)(std::string_view, std::string_view)) {
+    if (!call.value().isString()) {
+        call.Expected("\"Component::operation\"");
+        return;
+    }
+    const CallMatcher matcher = parse::Call(call);
+    if (matcher.component.empty()) {
+        return;
+    }
+    arrangement.component = matcher.component;
+    arrangement.operation = matcher.operation;
+    if (std::string refusal = refusalOf(matcher.component, matcher.operation); !refusal.empty()) {
+        call.Error(refusal);
+    }
+}
+
+// Reads the optional "times" key; an invalid value leaves the default, with its error.
+void ReadTimes(JsonObject& object, std::optional<unsigned>& times) {
+    if (auto node = object.Take("times")) {
+        bool valid = true;
+        const std::optional<unsigned> count = Times(*node, valid);
+        if (valid) {
+            times = count;
+        }
+    }
+}
+
 ThrowArrangement Throw(const JsonNode& node) {
     JsonObject object(node);
     ThrowArrangement arrangement;
     arrangement.path = node.path();
     if (auto call = object.Require("call")) {
-        // The same "Component::operation" form as the call matchers.
-        const CallMatcher matcher = call->value().isString() ? parse::Call(*call) : CallMatcher{};
-        if (!call->value().isString()) {
-            call->Expected("\"Component::operation\"");
-        } else if (!matcher.component.empty()) {
-            arrangement.component = matcher.component;
-            arrangement.operation = matcher.operation;
-            if (std::string refusal =
-                    orvsim::ArrangeThrowRefusal(matcher.component, matcher.operation);
-                !refusal.empty()) {
-                call->Error(refusal);
-            }
-        }
+        ReadArrangedCall(*call, arrangement, &orvsim::ArrangeThrowRefusal);
     }
     if (auto exception = object.Require("exception")) {
         if (auto kind = exception->Enum<ThrownException>(
@@ -213,13 +232,7 @@ ThrowArrangement Throw(const JsonNode& node) {
             arrangement.exception = *kind;
         }
     }
-    if (auto times = object.Take("times")) {
-        bool valid = true;
-        const std::optional<unsigned> count = Times(*times, valid);
-        if (valid) {
-            arrangement.times = count;
-        }
-    }
+    ReadTimes(object, arrangement.times);
     object.RejectUnknown();
     return arrangement;
 }
@@ -230,19 +243,7 @@ DelayArrangement Delay(const JsonNode& node) {
     arrangement.path = node.path();
     const auto which = OneKeyOf(object, {"call", "log"}, "call or log line to delay");
     if (which == 0) {
-        auto call = object.Take("call");
-        const CallMatcher matcher = call->value().isString() ? parse::Call(*call) : CallMatcher{};
-        if (!call->value().isString()) {
-            call->Expected("\"Component::operation\"");
-        } else if (!matcher.component.empty()) {
-            arrangement.component = matcher.component;
-            arrangement.operation = matcher.operation;
-            if (std::string refusal =
-                    orvsim::ArrangeDelayRefusal(matcher.component, matcher.operation);
-                !refusal.empty()) {
-                call->Error(refusal);
-            }
-        }
+        ReadArrangedCall(*object.Take("call"), arrangement, &orvsim::ArrangeDelayRefusal);
     } else if (which == 1) {
         auto log = object.Take("log");
         arrangement.logMessage = log->NonEmptyString().value_or("");
@@ -252,13 +253,7 @@ DelayArrangement Delay(const JsonNode& node) {
             arrangement.ms = *value;
         }
     }
-    if (auto times = object.Take("times")) {
-        bool valid = true;
-        const std::optional<unsigned> count = Times(*times, valid);
-        if (valid) {
-            arrangement.times = count;
-        }
-    }
+    ReadTimes(object, arrangement.times);
     object.RejectUnknown();
     return arrangement;
 }
