@@ -141,6 +141,10 @@ class OrvClientService final {
     }
     void ReleaseHelperFactory() EXCLUDES(_helperFactoryMutex);
 
+    // Subscribes OnORVNotification to the bus unless a cleanup has been claimed: that cleanup
+    // stops the bus, and a subscription made after it would outlive this object.
+    void SubscribeUnlessCleanupClaimed();
+
     void Cleanup();
     void CleanupSteps();
     void UnInit();

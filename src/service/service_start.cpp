@@ -18,6 +18,17 @@ constexpr const wchar_t* kScope = L"OrvClientService::OnStart";
 constexpr DWORD kStopProbeMs = 1000;
 }  // namespace
 
+void OrvClientService::SubscribeUnlessCleanupClaimed() {
+    // The claim is made under _cleanupMutex, so the subscription either comes before it (and
+    // the cleanup's bus stop ends it) or sees it and is not made.
+    std::lock_guard<std::mutex> lock(_cleanupMutex);
+    if (_cleanupStarted) {
+        return;
+    }
+    ORVPublisherSubscriber::GetInstance()->Subscribe(
+        [this](ORVNotificationData& notification) { OnORVNotification(notification); }, false);
+}
+
 void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
     try {
         const std::wstring version = OrvInfo::GetInstance()->GetOrvServiceVersion();
@@ -42,8 +53,7 @@ void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
 
         ORV::DatabaseManager::GetInstance();
 
-        ORVPublisherSubscriber::GetInstance()->Subscribe(
-            [this](ORVNotificationData& notification) { OnORVNotification(notification); }, false);
+        SubscribeUnlessCleanupClaimed();
 
         if (WaitForSingleObject(_hStopEvent, kStopProbeMs) != WAIT_OBJECT_0) {
             _regMonitor = std::make_unique<ORV::CRegMonitor>();

@@ -274,6 +274,23 @@ TEST_F(StopTest, RestartedServiceTakesNoAgentDownASecondTime) {
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
 }
 
+TEST_F(StopTest, AStopBeforeTheBusSubscriptionLeavesNoSubscriptionBehind) {
+    // The stop stops the bus while OnStart is held just before it subscribes; a subscription
+    // made after that would outlive the service object and be called on a later publication.
+    std::atomic<bool> held{false};
+    orvsim::ArrangePause("ORV::DatabaseManager", "GetInstance", [&] {
+        held = true;
+        EXPECT_TRUE(WaitForTraced("ORVPublisherSubscriber", "Cleanup"));
+    });
+    StartService();
+    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
+    StopServiceInBackground();
+    WaitForBackgroundStop();
+
+    EXPECT_EQ(orvsim::SubscriberCount(), 0);
+    EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
+}
+
 TEST_F(StopTest, EntryPointsWithoutAServiceDoNothing) {
     OnStop();
     EXPECT_TRUE(Messages().empty());
