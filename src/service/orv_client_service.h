@@ -220,6 +220,10 @@ class OrvClientService final {
     std::atomic<bool> _serviceStarted{false};
     DeviceContextEventMonitor* _deviceContextEventMonitor = nullptr;  // under _agentsMutex
     KESCommandProcessor* _commandProcessor = nullptr;                 // under _agentsMutex
+    // Set where the load's one take-down passes the command processor and the monitor. The
+    // worker starts neither after that: nothing would take it down again.
+    bool _commandProcessorTakenDown = false;     // under _agentsMutex
+    bool _deviceContextMonitorTakenDown = false;  // under _agentsMutex
 
     // The System event-log subscription, kept so that Cleanup can close it before the
     // object goes away: its callback must never reach a destroyed service.

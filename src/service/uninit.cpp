@@ -59,6 +59,7 @@ void OrvClientService::UnInit() {
 
     {
         std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        _commandProcessorTakenDown = true;
         if (_commandProcessor != nullptr) {
             ORV::g_log.d(L"%s: UnInit called for KESCommandProcessor", kScope);
             _commandProcessor->UnInit();
@@ -67,6 +68,7 @@ void OrvClientService::UnInit() {
     }
     {
         std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        _deviceContextMonitorTakenDown = true;
         if (_deviceContextEventMonitor != nullptr) {
             ORV::g_log.d(L"%s: Stopping Global Context Event Monitor", kScope);
             _deviceContextEventMonitor->Stop();

@@ -131,6 +131,11 @@ void OrvClientService::CreateRunningMutex() {
 
 void OrvClientService::StartDeviceContextMonitor() {
     std::lock_guard<std::mutex> lock(_agentsMutex);
+    if (_deviceContextMonitorTakenDown) {
+        ORV::g_log.d(L"%s: Agents already taken down, DeviceContext Event Monitor not started",
+                     kScope);
+        return;
+    }
     ORV::g_log.d(L"%s: Initializing DeviceContext Event Monitor", kScope);
     _deviceContextEventMonitor = DeviceContextEventMonitor::GetInstance();
     _deviceContextEventMonitor->Start();
@@ -157,6 +162,11 @@ bool OrvClientService::SetUpStartupTypeHandling() {
 
 void OrvClientService::InitializeCommandProcessor() {
     std::lock_guard<std::mutex> lock(_agentsMutex);
+    if (_commandProcessorTakenDown) {
+        ORV::g_log.d(L"%s: Agents already taken down, KESCommandProcessor not initialized",
+                     kScope);
+        return;
+    }
     _commandProcessor = KESCommandProcessor::GetInstance();
     ORV::g_log.d(L"%s: Init called for KESCommandProcessor", kScope);
     _commandProcessor->Init();

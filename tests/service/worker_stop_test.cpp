@@ -69,10 +69,15 @@ TEST_F(WorkerStopTest, StopAsTheWorkerStartsLeavesNoThreadBehind) {
 
 TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandProcessor) {
     ArrangeHangingStep(L"MDMAgent", &orvsim::AgentBehaviour::init);
+    // The cleanup's take-down waits until the worker has initialised the command processor,
+    // so that it takes the processor down rather than racing its Init.
+    orvsim::ArrangePause("ORVPublisherSubscriber", "Cleanup", [] {
+        EXPECT_TRUE(WaitForMessage(Worker(L"Init completed for KESCommandProcessor")));
+    });
     StartService();
     ASSERT_TRUE(WaitForTraced("MDMAgent", "Init"));
     StopServiceInBackground();
-    ASSERT_TRUE(WaitForMessage(Line(scope::kCleanup, L"calling uninit")));
+    ASSERT_TRUE(WaitForTraced("ORVPublisherSubscriber", "Cleanup"));
     ASSERT_TRUE(AdvanceUntil([] { return orvsim::TraceCount("MDMAgent", "InitDone") > 0; }));
     WaitForBackgroundStop();
 
@@ -84,6 +89,7 @@ TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandPr
         Worker(L"UnInit completed - exiting worker thread"),
     }));
     EXPECT_FALSE(orvsim::CommandProcessor().overlapSeen);
+    EXPECT_FALSE(orvsim::CommandProcessor().initialized);
     EXPECT_EQ(orvsim::TraceCount("AgentInitializer", "FullInitializeAllAgents"), 0U);
     EXPECT_FALSE(Logged(Worker(L"Logging device context")));
     EXPECT_FALSE(Logged(Worker(L"Exit")));
@@ -95,6 +101,38 @@ TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandPr
     }
     EXPECT_FALSE(Logged(Line(scope::kUnInit, L"UnInit called for DeviceRegistrationAgent")));
     EXPECT_FALSE(Logged(Line(scope::kUnInit, L"UnInit called for EventManager")));
+}
+
+// The cleanup's take-down can overtake the worker: the worker then starts nothing the
+// take-down has already passed, since nothing would take it down again.
+class TakeDownAheadTest : public WorkerStopTest {
+protected:
+    void StopWhileTheWorkerIsHeldIn(const char* component, const char* operation) {
+        orvsim::ArrangePause(component, operation, [] {
+            EXPECT_TRUE(WaitForMessage(Line(scope::kUnInit, L"Cleanup garbage collector")));
+        });
+        StartService();
+        ASSERT_TRUE(WaitForTraced(component, operation));
+        StopService();
+
+        EXPECT_FALSE(orvsim::Monitors().deviceContextMonitorRunning);
+        EXPECT_FALSE(orvsim::CommandProcessor().initialized);
+        EXPECT_EQ(orvsim::TraceCount("KESCommandProcessor", "Init"), 0U);
+        EXPECT_EQ(CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
+        EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
+    }
+};
+
+TEST_F(TakeDownAheadTest, TheWorkerDoesNotStartTheMonitorAfterIt) {
+    StopWhileTheWorkerIsHeldIn("orv::AgentFactory", "SetDeviceRegistrationAgent");
+    EXPECT_TRUE(
+        Logged(Worker(L"Agents already taken down, DeviceContext Event Monitor not started")));
+    EXPECT_TRUE(Logged(Worker(L"ServiceStopInitiated and uninit completed - exiting worker thread")));
+}
+
+TEST_F(TakeDownAheadTest, TheWorkerDoesNotInitialiseTheCommandProcessorAfterIt) {
+    StopWhileTheWorkerIsHeldIn("AgentInitializer", "InitializeAllAgentsDone");
+    EXPECT_TRUE(Logged(Worker(L"Agents already taken down, KESCommandProcessor not initialized")));
 }
 
 TEST_F(WorkerStopTest, StopDuringRegistrationIsSeenBeforeTheFullInitWait) {
