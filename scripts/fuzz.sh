@@ -15,7 +15,8 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   echo "usage: scripts/fuzz.sh [seconds-per-target]" >&2
   exit 2
 fi
-targets=(scenario_reader_fuzzer time_delta_fuzzer control_work_item_fuzzer notification_fuzzer)
+targets=(scenario_reader_fuzzer time_delta_fuzzer control_work_item_fuzzer notification_fuzzer
+  token_fuzzer)
 build=build/fuzz
 
 scripts/setup-deps.sh

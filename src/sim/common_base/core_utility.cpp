@@ -92,8 +92,13 @@ std::optional<Json::Value> ParseJson(const std::string& text) {
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value value;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors) ||
-        !value.isObject()) {
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors) ||
+            !value.isObject()) {
+            return std::nullopt;
+        }
+    } catch (const Json::Exception&) {
+        // The reader throws rather than fails on nesting beyond its depth limit.
         return std::nullopt;
     }
     return value;
@@ -125,7 +130,8 @@ CheckedToken CheckToken(const std::string& token, bool verifyExpiry) {
         checked.reason = "malformed token";
         return checked;
     }
-    if ((*headerJson)["alg"].asString() != "HS256") {
+    const Json::Value& algorithm = (*headerJson)["alg"];
+    if (!algorithm.isString() || algorithm.asString() != "HS256") {
         checked.reason = "unsupported algorithm";
         return checked;
     }
@@ -135,8 +141,9 @@ CheckedToken CheckToken(const std::string& token, bool verifyExpiry) {
         return checked;
     }
     const Json::Value& expiry = (*claims)["exp"];
+    // Compared as a double: asLargestInt throws on a number outside its range.
     if (verifyExpiry && !expiry.isNull() &&
-        (!expiry.isNumeric() || expiry.asLargestInt() <= _time64(nullptr))) {
+        (!expiry.isNumeric() || expiry.asDouble() <= static_cast<double>(_time64(nullptr)))) {
         checked.reason = "token expired";
         return checked;
     }
@@ -251,7 +258,8 @@ ORVCore::BoolResult CoreUtility::ValidateJwtImpl(const std::string& token,
     if (checked.valid) {
         const Json::Value& aud = checked.claims["aud"];
         auto accepted = [&](const Json::Value& one) {
-            return std::find(audiences.begin(), audiences.end(),
+            return one.isString() &&
+                   std::find(audiences.begin(), audiences.end(),
                              orvsim::Utf8ToWide(one.asString())) != audiences.end();
         };
         const bool audienceOk =
