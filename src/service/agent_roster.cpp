@@ -34,6 +34,7 @@ IORVAgent* AdoptBuilt(std::shared_ptr<Agent> built, std::shared_ptr<Interface>& 
 
 OrvClientService::HelperReferences OrvClientService::SetUpHelperFactory() {
     HelperReferences helpers;
+    _factoriesHeld = true;
     WithHelperFactory([&helpers](orv::ORVHelperFactory& factory) {
         helpers.statusManager.reset(ORV::OrvStatusManager::GetInstance());
         factory.SetOrvStatusManager(helpers.statusManager);

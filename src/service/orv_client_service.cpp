@@ -23,6 +23,11 @@ OrvClientService::~OrvClientService() {
     if (std::unique_ptr<std::thread> worker = TakeWorkerThread()) {
         worker->join();
     }
+    // The factories hold the agents and helpers in shared pointers of their own; left in place,
+    // a restart would wrap the same singletons in second ones, and each would delete them.
+    if (_factoriesHeld) {
+        ReleaseFactories();
+    }
     for (HANDLE* handle :
          {&_hFullInitEvent, &_hStopEvent, &_hRunningMutex, &_hServiceStartedEvent}) {
         if (*handle != nullptr) {

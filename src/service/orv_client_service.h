@@ -140,6 +140,7 @@ class OrvClientService final {
         return use(*orv::ORVHelperFactory::GetInstance());
     }
     void ReleaseHelperFactory() EXCLUDES(_helperFactoryMutex);
+    void ReleaseFactories();
 
     // Subscribes OnORVNotification to the bus unless a cleanup has been claimed: that cleanup
     // stops the bus, and a subscription made after it would outlive this object.
@@ -199,6 +200,10 @@ class OrvClientService final {
     std::mutex _cleanupMutex;
     std::condition_variable _cleanupDone;
     std::atomic<bool> _cleanupInProgress{false};  // written under _cleanupMutex
+    // True from the worker's factory set-up until Cleanup releases the process's agent and
+    // helper factories. A take-down cut short leaves it set, and the destructor releases them,
+    // so that a restart does not adopt their singletons a second time.
+    std::atomic<bool> _factoriesHeld{false};
     SERVICE_STATUS_HANDLE _hStatus;
     std::unique_ptr<ORV::CRegMonitor> _regMonitor;  // OnStart creates; Stop from Cleanup
 
@@ -222,7 +227,7 @@ class OrvClientService final {
     KESCommandProcessor* _commandProcessor = nullptr;                 // under _agentsMutex
     // Set where the load's one take-down passes the command processor and the monitor. The
     // worker starts neither after that: nothing would take it down again.
-    bool _commandProcessorTakenDown = false;     // under _agentsMutex
+    bool _commandProcessorTakenDown = false;      // under _agentsMutex
     bool _deviceContextMonitorTakenDown = false;  // under _agentsMutex
 
     // The System event-log subscription, kept so that Cleanup can close it before the

@@ -52,6 +52,12 @@ void OrvClientService::ReleaseHelperFactory() {
     orv::ORVHelperFactory::ReleaseInstance();
 }
 
+void OrvClientService::ReleaseFactories() {
+    orv::AgentFactory::ReleaseInstance();
+    ReleaseHelperFactory();
+    _factoriesHeld = false;
+}
+
 void OrvClientService::JoinStartupTypeWatcher() {
     {
         // The watcher takes no lock of ours and ends on the stop event, set before this.
@@ -147,8 +153,7 @@ void OrvClientService::CleanupSteps() {
     if (_regMonitor) {
         _regMonitor->Stop();
     }
-    orv::AgentFactory::ReleaseInstance();
-    ReleaseHelperFactory();
+    ReleaseFactories();
 
     if (SUCCEEDED(_hResCoInit)) {
         ORV::g_log.d(L"%s: Calling  CoUninitialize", kCleanupScope);

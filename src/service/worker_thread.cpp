@@ -163,8 +163,7 @@ bool OrvClientService::SetUpStartupTypeHandling() {
 void OrvClientService::InitializeCommandProcessor() {
     std::lock_guard<std::mutex> lock(_agentsMutex);
     if (_commandProcessorTakenDown) {
-        ORV::g_log.d(L"%s: Agents already taken down, KESCommandProcessor not initialized",
-                     kScope);
+        ORV::g_log.d(L"%s: Agents already taken down, KESCommandProcessor not initialized", kScope);
         return;
     }
     _commandProcessor = KESCommandProcessor::GetInstance();

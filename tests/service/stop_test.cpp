@@ -274,6 +274,22 @@ TEST_F(StopTest, RestartedServiceTakesNoAgentDownASecondTime) {
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
 }
 
+TEST_F(StopTest, AServiceRestartsAfterATakeDownThatAnExceptionCutShort) {
+    // The first stop throws out of the cleanup before it releases the agent and helper
+    // factories; the object's destructor must release them, or the restart adopts the same
+    // singletons in second shared pointers and the factories delete them under the new worker.
+    orvsim::ArrangeThrow("ORVCore", "OnServiceStop", orvsim::ArrangedException::kRuntimeError);
+    StartUntilFullyInitialized();
+    ASSERT_TRUE(Host().Stop(kEventually).escaped.has_value());
+    EXPECT_EQ(orvsim::TraceCount("orv::AgentFactory", "ReleaseInstance"), 1U);
+
+    ReplaceHost();
+    StartUntilFullyInitialized();
+    StopService();
+    EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service stopped")), 1);
+    EXPECT_EQ(orvsim::TraceCount("orv::AgentFactory", "ReleaseInstance"), 2U);
+}
+
 TEST_F(StopTest, AStopBeforeTheBusSubscriptionLeavesNoSubscriptionBehind) {
     // The stop stops the bus while OnStart is held just before it subscribes; a subscription
     // made after that would outlive the service object and be called on a later publication.

@@ -106,7 +106,7 @@ TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandPr
 // The cleanup's take-down can overtake the worker: the worker then starts nothing the
 // take-down has already passed, since nothing would take it down again.
 class TakeDownAheadTest : public WorkerStopTest {
-protected:
+  protected:
     void StopWhileTheWorkerIsHeldIn(const char* component, const char* operation) {
         orvsim::ArrangePause(component, operation, [] {
             EXPECT_TRUE(WaitForMessage(Line(scope::kUnInit, L"Cleanup garbage collector")));
@@ -127,7 +127,8 @@ TEST_F(TakeDownAheadTest, TheWorkerDoesNotStartTheMonitorAfterIt) {
     StopWhileTheWorkerIsHeldIn("orv::AgentFactory", "SetDeviceRegistrationAgent");
     EXPECT_TRUE(
         Logged(Worker(L"Agents already taken down, DeviceContext Event Monitor not started")));
-    EXPECT_TRUE(Logged(Worker(L"ServiceStopInitiated and uninit completed - exiting worker thread")));
+    EXPECT_TRUE(
+        Logged(Worker(L"ServiceStopInitiated and uninit completed - exiting worker thread")));
 }
 
 TEST_F(TakeDownAheadTest, TheWorkerDoesNotInitialiseTheCommandProcessorAfterIt) {
