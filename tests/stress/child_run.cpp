@@ -61,6 +61,14 @@ std::string ChildResult::Status() const {
 
 ChildResult RunChild(const std::string& name, const std::map<std::string, std::string>& environment,
                      std::chrono::milliseconds realTimeout) {
+    std::map<std::string, std::string> withName = environment;
+    withName[kChildVariable] = name;
+    return RunProgram({"/proc/self/exe"}, withName, realTimeout);
+}
+
+ChildResult RunProgram(const std::vector<std::string>& arguments,
+                       const std::map<std::string, std::string>& environment,
+                       std::chrono::milliseconds realTimeout) {
     ChildResult result;
     const auto began = std::chrono::steady_clock::now();
 
@@ -75,7 +83,6 @@ ChildResult RunChild(const std::string& name, const std::map<std::string, std::s
     for (const auto& [key, value] : environment) {
         variables[key] = value;
     }
-    variables[kChildVariable] = name;
     std::vector<std::string> texts;
     texts.reserve(variables.size());
     for (const auto& [key, value] : variables) {
@@ -106,15 +113,19 @@ ChildResult RunChild(const std::string& name, const std::map<std::string, std::s
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out, STDERR_FILENO);
-    std::string program = "/proc/self/exe";
-    std::vector<char*> argv{program.data(), nullptr};
+    std::vector<std::string> argumentTexts = arguments;
+    std::vector<char*> argv;
+    for (std::string& argument : argumentTexts) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
     pid_t child = 0;
     const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn(&child, argv.front(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(out);
     if (spawned != 0) {
-        result.output = std::string("cannot start the child: ") + std::strerror(spawned);
+        result.output = "cannot start " + arguments.front() + ": " + std::strerror(spawned);
         unlink(path.c_str());
         return result;
     }

@@ -49,6 +49,12 @@ struct ChildResult {
 ChildResult RunChild(const std::string& name, const std::map<std::string, std::string>& environment,
                      std::chrono::milliseconds realTimeout);
 
+// Runs the program `arguments[0]` with the rest as its arguments, `environment` added to this
+// process's own, and waits for it in the same way.
+ChildResult RunProgram(const std::vector<std::string>& arguments,
+                       const std::map<std::string, std::string>& environment,
+                       std::chrono::milliseconds realTimeout);
+
 // Lines of `output` that begin with `prefix`, in order.
 std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix);
 
