@@ -6,6 +6,7 @@
 //
 // The machine's clock runs fast, so the mandated waits (2000 ms in OnStop) cost little.
 
+#include <malloc.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -31,8 +32,13 @@ constexpr std::chrono::milliseconds kRealTimeout = 60s;
 
 struct Figures {
     long rssKb = 0;
+    long heapKb = 0;  // allocated and not yet freed: a leak grows it, fragmentation does not
     int threads = 0;
 };
+
+long HeapInUseKb() {
+    return static_cast<long>(mallinfo2().uordblks / 1024);
+}
 
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
@@ -59,7 +65,7 @@ Figures Measure(int expectedThreads) {
     while (Threads() > expectedThreads && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(2ms);
     }
-    return Figures{ResidentKb(), Threads()};
+    return Figures{ResidentKb(), HeapInUseKb(), Threads()};
 }
 
 // One start, up to the agents' full initialisation, and one stop. False, with a message, when
@@ -118,7 +124,7 @@ int main(int argc, char** argv) {
     }
 
     orvhost::ArrangeDefaultMachine({clockScale});
-    const Figures before{ResidentKb(), Threads()};
+    const Figures before{ResidentKb(), HeapInUseKb(), Threads()};
     std::printf(
         "soak: %d cycles, clock scale %g; before the first start: %ld kB resident, %d "
         "threads\n",
@@ -138,8 +144,8 @@ int main(int argc, char** argv) {
             reference = last;
         }
         if (cycle == 1 || cycle == warmUp || cycle % reportEvery == 0 || cycle == cycles) {
-            std::printf("soak: cycle %4d: %6ld kB resident, %3d threads\n", cycle, last.rssKb,
-                        last.threads);
+            std::printf("soak: cycle %4d: %6ld kB resident, %6ld kB heap in use, %3d threads\n",
+                        cycle, last.rssKb, last.heapKb, last.threads);
             std::fflush(stdout);
         }
     }
@@ -153,6 +159,8 @@ int main(int argc, char** argv) {
         "soak: resident memory %ld kB after cycle %d, %ld kB after cycle %d: %+ld kB "
         "(limit %ld kB)\n",
         reference.rssKb, warmUp, last.rssKb, cycles, growth, maxGrowthKb);
+    std::printf("soak: heap in use %ld kB after cycle %d, %ld kB after cycle %d: %+ld kB\n",
+                reference.heapKb, warmUp, last.heapKb, cycles, last.heapKb - reference.heapKb);
     std::printf(
         "soak: threads %d before the first start, at most %d after a cycle, %d at the "
         "end\n",
