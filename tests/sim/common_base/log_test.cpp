@@ -3,6 +3,7 @@
 
 #include <spdlog/sinks/ostream_sink.h>
 
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -15,7 +16,6 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 class LogTest : public orvtest::CommonBaseFixture {
@@ -27,52 +27,27 @@ class LogTest : public orvtest::CommonBaseFixture {
     }
 };
 
-TEST_F(LogTest, RendersTheServiceFormatsWithWideStringsAndFixedWidthNumbers) {
-    const std::wstring version = L"10.2.3";
-    ORV::g_log.d(L"%s: Service is starting. ORV version is %s", L"OrvClientService::OnStart",
-                 version);
-    EXPECT_EQ(Last().message,
-              L"OrvClientService::OnStart: Service is starting. ORV version is 10.2.3");
-
-    // A DWORD above INT_MAX must not come out negative, whatever the width of long.
-    const DWORD threadId = 4000000000u;
-    ORV::g_log.e(L"%s: [TID:%lu]  Bad array error caught on starting orv service. %s",
-                 L"OrvClientService::OnStart", threadId, std::wstring(L"bad array new length"));
-    EXPECT_EQ(Last().message,
-              L"OrvClientService::OnStart: [TID:4000000000]  Bad array error caught on "
-              L"starting orv service. bad array new length");
-
-    const HRESULT unexpected = static_cast<HRESULT>(0x8000FFFFu);
-    ORV::g_log.e(
-        L"%s: Either CoInitializeEx did not called or failed with %d. Avoid calling "
-        L"CoUninitialize",
-        L"OrvClientService::Cleanup", unexpected);
-    EXPECT_THAT(Last().message, HasSubstr(L"failed with -2147418113. Avoid"));
-
-    const unsigned long long oldSeconds = 1000;
-    const unsigned long long newSeconds = 17179869184ull;  // needs more than 32 bits
-    ORV::g_log.d(L"%s: Windows OS Timechange event received. old secs=%llu new secs=%llu",
-                 L"OrvClientService::OnServiceControlHandle", oldSeconds, newSeconds);
-    EXPECT_EQ(Last().message,
-              L"OrvClientService::OnServiceControlHandle: Windows OS Timechange event "
-              L"received. old secs=1000 new secs=17179869184");
-
-    ORV::g_log.d(L"%s:Received orv policy change event", L"OrvClientService::OnORVNotification");
-    EXPECT_EQ(Last().message,
-              L"OrvClientService::OnORVNotification:Received orv policy change event");
-
-    ORV::g_log.d(L"%s Wait timeout completed", L"OnStop");
-    EXPECT_EQ(Last().message, L"OnStop Wait timeout completed");
-}
-
-TEST_F(LogTest, PassesHandlesAndEnumerationsAsNumbers) {
-    HANDLE handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(42));
-    ORV::g_log.d(L"%s: Callback received %d", L"OrvClientService::EventLogCallback", handle);
-    EXPECT_EQ(Last().message, L"OrvClientService::EventLogCallback: Callback received 42");
-
+TEST_F(LogTest, RendersWideStringsFixedWidthNumbersHandlesAndEnumerations) {
     enum class Kind : int { kThird = 3 };
-    ORV::g_log.d(L"%d", Kind::kThird);
-    EXPECT_EQ(Last().message, L"3");
+    const std::wstring text = L"10.2.3";
+    const struct {
+        std::function<void()> write;
+        const wchar_t* expected;
+    } cases[] = {
+        {[&] { ORV::g_log.d(L"%s: version %s", L"Scope", text); }, L"Scope: version 10.2.3"},
+        // A DWORD above INT_MAX must not come out negative, whatever the width of long.
+        {[] { ORV::g_log.e(L"[TID:%lu]", static_cast<DWORD>(4000000000u)); }, L"[TID:4000000000]"},
+        {[] { ORV::g_log.e(L"failed with %d.", static_cast<HRESULT>(0x8000FFFFu)); },
+         L"failed with -2147418113."},
+        {[] { ORV::g_log.d(L"new secs=%llu", 17179869184ull); }, L"new secs=17179869184"},
+        {[] { ORV::g_log.d(L"received %d", reinterpret_cast<HANDLE>(std::uintptr_t{42})); },
+         L"received 42"},
+        {[] { ORV::g_log.d(L"%d", Kind::kThird); }, L"3"},
+    };
+    for (const auto& c : cases) {
+        c.write();
+        EXPECT_EQ(Last().message, c.expected);
+    }
 }
 
 TEST_F(LogTest, AMismatchedFormatIsWrittenRawAndNeverThrows) {
@@ -84,46 +59,48 @@ TEST_F(LogTest, AMismatchedFormatIsWrittenRawAndNeverThrows) {
     EXPECT_NO_THROW(ORV::g_log.d(nullptr));
 }
 
-TEST_F(LogTest, KeepsLevelFormatAndWritingThread) {
-    ORV::g_log.d(L"%s: debug", L"S");
-    ORV::g_log.w(L"%s: warning", L"S");
-    DWORD otherThread = 0;
-    std::thread([&] {
-        otherThread = GetCurrentThreadId();
-        ORV::g_log.e(L"%s: error", L"S");
-    }).join();
-
-    const auto records = orvsim::LogRecords();
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[0].level, ORV::Log::kDebug);
-    EXPECT_EQ(records[1].level, ORV::Log::kWarning);
-    EXPECT_EQ(records[2].level, ORV::Log::kError);
-    EXPECT_EQ(records[0].format, L"%s: debug");
-    EXPECT_EQ(records[0].threadId, GetCurrentThreadId());
-    EXPECT_EQ(records[2].threadId, otherThread);
-    EXPECT_NE(records[2].threadId, records[0].threadId);
-    EXPECT_TRUE(orvsim::HasLogMessage(L"S: warning", ORV::Log::kWarning));
-    EXPECT_FALSE(orvsim::HasLogMessage(L"S: warning", ORV::Log::kError));
-}
-
-TEST_F(LogTest, InitLogWritesOneLinePerCallWithTimeLevelThreadAndMessage) {
+TEST_F(LogTest, InitLogWritesWholeLinesWithTimeLevelThreadAndMessageFromConcurrentWriters) {
     ASSERT_TRUE(ORV::utility::InitLog(ORV::g_log, L"OrvService.log", 4));
     EXPECT_EQ(orvsim::LogFilePath(), logDirectory_ / "OrvService.log");
-    ORV::g_log.d(L"%s: Service is stopping", L"OrvClientService::OnStop");
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> writers;
+    std::vector<DWORD> ids(kThreads);
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([t, &ids] {
+            ids[t] = GetCurrentThreadId();
+            for (int i = 0; i < kLines; ++i) {
+                ORV::g_log.d(L"%s: writer %d line %d", L"Concurrency", t, i);
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
     ORV::g_log.e(L"%s: Exception, %s", L"OrvClientService::Cleanup", L"größer");
 
     const auto lines = orvtest::ReadLines(logDirectory_ / "OrvService.log");
-    ASSERT_EQ(lines.size(), 2u);
-    const std::string tid = std::to_string(GetCurrentThreadId());
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines + 1));
     const std::regex layout(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[(\w+)\] \[(\d+)\] (.*))");
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(lines[0], match, layout)) << lines[0];
-    EXPECT_EQ(match[1], "debug");
-    EXPECT_EQ(match[2], tid);
-    EXPECT_EQ(match[3], "OrvClientService::OnStop: Service is stopping");
-    ASSERT_TRUE(std::regex_match(lines[1], match, layout)) << lines[1];
+    const std::regex written(R"(Concurrency: writer (\d) line \d+)");
+    std::smatch match, message;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        ASSERT_TRUE(std::regex_match(lines[i], match, layout)) << lines[i];
+        EXPECT_EQ(match[1], "debug");
+        const std::string text = match[3];
+        ASSERT_TRUE(std::regex_match(text, message, written)) << lines[i];
+        EXPECT_EQ(match[2], std::to_string(ids[std::stoi(message[1])]));
+    }
+    ASSERT_TRUE(std::regex_match(lines.back(), match, layout)) << lines.back();
     EXPECT_EQ(match[1], "error");
     EXPECT_EQ(match[3], "OrvClientService::Cleanup: Exception, größer");
+    // The records in memory keep the level, the format and the writing thread as well.
+    const auto records = orvsim::LogRecords();
+    ASSERT_EQ(records.size(), lines.size());
+    EXPECT_EQ(records.back().level, ORV::Log::kError);
+    EXPECT_EQ(records.back().format, L"%s: Exception, %s");
+    EXPECT_EQ(records.back().threadId, GetCurrentThreadId());
+    EXPECT_NE(records.front().threadId, GetCurrentThreadId());  // one of the writers
 }
 
 TEST_F(LogTest, ReopeningAppendsAndTheLevelFilters) {
@@ -152,30 +129,6 @@ TEST_F(LogTest, AnUnopenableFileFailsButTheLogStaysUsable) {
     EXPECT_TRUE(orvsim::HasLogMessage(L"still logged"));
 }
 
-TEST_F(LogTest, ConcurrentWritersProduceWholeLinesInTheFileAndMemory) {
-    ASSERT_TRUE(ORV::utility::InitLog(ORV::g_log, L"concurrent.log", 4));
-    constexpr int kThreads = 4;
-    constexpr int kLines = 200;
-    std::vector<std::thread> writers;
-    for (int t = 0; t < kThreads; ++t) {
-        writers.emplace_back([t] {
-            for (int i = 0; i < kLines; ++i) {
-                ORV::g_log.d(L"%s: writer %d line %d", L"Concurrency", t, i);
-            }
-        });
-    }
-    for (auto& writer : writers) {
-        writer.join();
-    }
-    const auto lines = orvtest::ReadLines(logDirectory_ / "concurrent.log");
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
-    const std::regex whole(R"(.*\] Concurrency: writer \d line \d+$)");
-    for (const auto& line : lines) {
-        EXPECT_TRUE(std::regex_match(line, whole)) << line;
-    }
-    EXPECT_EQ(orvsim::LogRecords().size(), static_cast<std::size_t>(kThreads * kLines));
-}
-
 TEST_F(LogTest, ExtraSinksReceiveLinesUntilRemoved) {
     std::ostringstream terminal;
     auto sink = std::make_shared<spdlog::sinks::ostream_sink_mt>(terminal);
@@ -186,18 +139,6 @@ TEST_F(LogTest, ExtraSinksReceiveLinesUntilRemoved) {
     EXPECT_THAT(terminal.str(), HasSubstr("[warning] [" + std::to_string(GetCurrentThreadId()) +
                                           "] Host: to the terminal"));
     EXPECT_THAT(terminal.str(), ::testing::Not(HasSubstr("not any more")));
-}
-
-TEST_F(LogTest, WaitForLogSeesLinesFromOtherThreads) {
-    std::thread writer([] {
-        Sleep(20);
-        ORV::g_log.d(L"%s: late line", L"Writer");
-    });
-    EXPECT_TRUE(orvsim::WaitForLog(
-        [](const orvsim::LogRecord& record) { return record.message == L"Writer: late line"; },
-        orvtest::kEventually));
-    writer.join();
-    EXPECT_THAT(orvsim::LogMessages(), ElementsAre(L"Writer: late line"));
 }
 
 }  // namespace
