@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,24 +9,20 @@
 #include "platform/agents/app_provisioning_agent.h"
 #include "platform/agents/client_broker_manager.h"
 #include "platform/agents/config_policy_agent.h"
-#include "platform/agents/core_adapter_agent.h"
 #include "platform/agents/data_sync_agent.h"
 #include "platform/agents/deploy_agent.h"
-#include "platform/agents/device_registration_agent.h"
 #include "platform/agents/extension_module.h"
 #include "platform/agents/mdm_agent.h"
 #include "platform/agents/notification_agent.h"
+#include "platform/common_base/download_agent.h"
 #include "platform/event_manager/event_manager.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/common_base/environment_control.h"
 #include "sim/trace.h"
-#include "winapi/sim/clock.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 class AgentsTest : public orvtest::ClientFixture {};
 
@@ -44,6 +38,7 @@ std::vector<std::pair<std::string, std::function<IORVAgent*()>>> SingletonAgents
         {"DataSyncAgent", [] { return DataSyncAgent::GetInstance(); }},
         {"DeployAgent", [] { return DeployAgent::GetInstance(); }},
         {"ExtensionModule", [] { return ORV::ExtensionModule::GetInstance(); }},
+        {"DownloadAgent", [] { return DownloadAgent::GetInstance(); }},
     };
 }
 
@@ -64,22 +59,6 @@ TEST_F(AgentsTest, EverySingletonAgentCanBeArrangedMissingAndIsFreshAfterItsOwne
         std::unique_ptr<IORVAgent> fresh(getInstance());
         EXPECT_FALSE(fresh->IsInitialized()) << component;
     }
-}
-
-TEST_F(AgentsTest, ArrangedStepsApplyToTheClientsAgents) {
-    winsim::clock::SetScale(20);
-    std::unique_ptr<DataSyncAgent> agent(DataSyncAgent::GetInstance());
-    orvsim::AgentBehaviour behaviour;
-    behaviour.init.duration = 1000ms;
-    behaviour.fullInit.failure = orvsim::StepFailure::kThrow;
-    orvsim::ArrangeAgent(L"DataSyncAgent", behaviour);
-
-    const auto before = winsim::clock::MonotonicNow();
-    EXPECT_TRUE(agent->Init());
-    EXPECT_GE(winsim::clock::MonotonicNow() - before, 1000ms);
-    EXPECT_THROW(agent->FullInit(), std::runtime_error);
-    agent->UnInit();
-    EXPECT_FALSE(agent->IsInitialized());
 }
 
 TEST_F(AgentsTest, TheEventManagerStartsTheClientEventMonitorWhenItInitialises) {
@@ -110,35 +89,6 @@ TEST_F(AgentsTest, TheEventManagerReadsTheSessionOfASessionChange) {
     EXPECT_EQ(received[0].sessionId, 5);
     EXPECT_FALSE(received[1].hasEventData);
     EXPECT_EQ(received[1].eventType, 18u);
-}
-
-TEST_F(AgentsTest, ConstructedAgentsKeepWhatTheyWereGivenAndCanBeArrangedToFail) {
-    auto coreAdapter = std::make_shared<CoreAdapterAgent>(nullptr, std::shared_ptr<IConfigAgent>(),
-                                                          ORV::EpUrlProvider::GetInstance());
-    EXPECT_FALSE(coreAdapter->HasCoreApi());
-    EXPECT_FALSE(coreAdapter->HasConfigAgent());
-
-    orvsim::ArrangeConstructionFailure("CoreAdapterAgent", true);
-    EXPECT_THROW(CoreAdapterAgent(nullptr, {}, {}), std::runtime_error);
-    orvsim::ArrangeConstructionFailure("DeviceRegistrationAgent", true);
-    EXPECT_THROW(orv::registration::DeviceRegistrationAgent(coreAdapter, {}, {}, {}, {}, {}, {}),
-                 std::runtime_error);
-}
-
-TEST_F(AgentsTest, RegistrationReportsTheArrangedOutcomeAfterItsDuration) {
-    winsim::clock::SetScale(20);
-    orv::registration::DeviceRegistrationAgent agent({}, {}, {}, {}, {}, {}, {});
-    orvsim::ArrangeRegistration(false, 1205);
-    orvsim::ArrangeRegistrationDuration(2000ms);
-
-    const auto before = winsim::clock::MonotonicNow();
-    const auto result = agent.RegisterDevice({6, 3, false});
-    EXPECT_GE(winsim::clock::MonotonicNow() - before, 2000ms);
-    EXPECT_FALSE(result.success);
-    EXPECT_EQ(result.errorCode, 1205);
-    const auto calls = orvsim::TraceOf("DeviceRegistrationAgent", "RegisterDevice");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"6", "3", "false"}));
 }
 
 TEST_F(AgentsTest, TheNotificationAgentKeepsTheCallbacksOfItsFirstCreation) {

@@ -26,13 +26,6 @@ class DeviceInformationTest : public orvtest::ClientFixture {
     }
 };
 
-TEST_F(DeviceInformationTest, TheArchitectureIsTheMachinesX64UnlessArrangedOtherwise) {
-    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
-    EXPECT_EQ(provider->GetCPUArchitecture(), ORV::ArchitectureAmd64);
-    winsim::SetProcessorArchitecture(PROCESSOR_ARCHITECTURE_ARM64);
-    EXPECT_EQ(provider->GetCPUArchitecture(), ORV::ArchitectureArm64);
-}
-
 TEST_F(DeviceInformationTest, MachineInformationAndTheProviderReadTheMachine) {
     winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21AHCTO1WW");
     winsim::registry::SetString(kBiosKey, L"SystemFamily", L"ThinkBook 14 G6");

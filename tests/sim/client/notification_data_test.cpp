@@ -1,4 +1,3 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,34 +9,7 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::Pair;
-
 class NotificationDataTest : public orvtest::ClientFixture {};
-
-TEST_F(NotificationDataTest, PayloadMembersFillTheRecord) {
-    ORVNotificationData notification(2, 3,
-                                     LR"({
-        "errorCode": 1205, "messageType": "campaign", "actionType": "show",
-        "messageId": "m-1", "source": "DeployAgent", "timestamp": "2024-05-01T12:00:00Z",
-        "extensionId": "ext-9", "correlationId": "c-7", "deviceActionState": "pending",
-        "attributes": {"b": "2", "a": "1", "skipped": 3},
-        "provider": "zarn"})");
-
-    EXPECT_EQ(notification.getTopicId(), 2);
-    EXPECT_EQ(notification.getEventState(), 3);
-    EXPECT_EQ(notification.errorCode(), 1205);
-    EXPECT_EQ(notification.getMessageType(), L"campaign");
-    EXPECT_EQ(notification.getActionType(), L"show");
-    EXPECT_EQ(notification.messageId(), L"m-1");
-    EXPECT_EQ(notification.source(), L"DeployAgent");
-    EXPECT_EQ(notification.timestamp(), L"2024-05-01T12:00:00Z");
-    EXPECT_EQ(notification.extensionId(), L"ext-9");
-    EXPECT_EQ(notification.correlationId(), L"c-7");
-    EXPECT_EQ(notification.getDeviceActionState(), L"pending");
-    EXPECT_THAT(notification.attributes(), ElementsAre(Pair(L"a", L"1"), Pair(L"b", L"2")));
-    EXPECT_EQ(notification.getNotificationProvider(), NotificationProvider::Zarn);
-}
 
 TEST_F(NotificationDataTest, ZarnAndExtensionAreRecognisedIndependently) {
     struct Case {

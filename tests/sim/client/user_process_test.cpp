@@ -2,19 +2,16 @@
 
 #include "client_fixture.h"
 #include "platform/agents/plugin_manager.h"
-#include "platform/agents/smart_message_utility.h"
 #include "platform/common_base/process_wrap.h"
 #include "platform/event_manager/device_context_event_monitor.h"
 #include "platform/event_manager/user_process_agent.h"
 #include "sim/client/control.h"
 #include "sim/trace.h"
-#include "winapi/sim/registry.h"
 #include "winapi/windows_api.h"
 
 namespace {
 
-// What follows the interactive user: the per-user process, the user monitors and plug-ins,
-// and the stored message state that a registration error clears.
+// What follows the interactive user: the per-user process, the user monitors and plug-ins.
 class UserSessionTest : public orvtest::ClientFixture {
   protected:
     void SetUp() override {
@@ -64,14 +61,6 @@ TEST_F(UserSessionTest, TheUserProcessIsNotStartedWhileStoppingOrWithoutAUser) {
     EXPECT_EQ(outcomes[1].arguments.at(0), "stopping");
 }
 
-TEST_F(UserSessionTest, ArrangedAnswersOverrideTheUserProcessAgentsOwn) {
-    orvsim::ArrangeUserProcess({false, 1});
-    EXPECT_FALSE(Agent().IsDatasetEnable());
-    EXPECT_EQ(Agent().CheckUserProcessSessionIdChange(), 1);
-    orvsim::ResetClient();
-    EXPECT_TRUE(Agent().IsDatasetEnable());
-}
-
 TEST_F(UserSessionTest, UserMonitorsAndPluginsRunOnlyForTheActiveUser) {
     DeviceContextEventMonitor& monitor = *DeviceContextEventMonitor::GetInstance();
     ORV::ProcessWrap::SetActiveUserSessionId(2);
@@ -94,22 +83,6 @@ TEST_F(UserSessionTest, UserMonitorsAndPluginsRunOnlyForTheActiveUser) {
     plugins.Start(true);
     EXPECT_EQ(orvsim::Plugins().activeSession, 4);
     EXPECT_TRUE(orvsim::Plugins().userPluginsRunning);
-}
-
-TEST_F(UserSessionTest, StoredMessageStateIsDeletedValueByValue) {
-    using ORV::SmartMessageV2::SmartMessageV2Utility;
-    EXPECT_FALSE(SmartMessageV2Utility::DeleteEtag());  // nothing stored yet
-    for (const wchar_t* value : {orvsim::kCachedMessageDigestValue, orvsim::kEtagValue,
-                                 orvsim::kPreviousDownloadDigestTimestampValue}) {
-        winsim::registry::SetString(orvsim::kSmartMessageKeyPath, value, L"stored");
-    }
-    EXPECT_TRUE(SmartMessageV2Utility::DeleteCachedMessageDigest());
-    EXPECT_FALSE(winsim::registry::ValueExists(orvsim::kSmartMessageKeyPath,
-                                               orvsim::kCachedMessageDigestValue));
-    EXPECT_TRUE(winsim::registry::ValueExists(orvsim::kSmartMessageKeyPath, orvsim::kEtagValue));
-    EXPECT_TRUE(SmartMessageV2Utility::DeleteEtag());
-    EXPECT_FALSE(SmartMessageV2Utility::DeleteEtag());
-    EXPECT_TRUE(SmartMessageV2Utility::DeletePreviousDownloadDigestTimestamp());
 }
 
 }  // namespace
