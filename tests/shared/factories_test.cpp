@@ -1,5 +1,5 @@
-// Copy semantics of the agent and helper factories and of the agent initializer's list: they
-// share objects, never copy them, and drop references at the documented moment.
+// Copy semantics of the agent factory and of the agent initializer's list: they share
+// objects, never copy or delete them, and drop references at the documented moment.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 #include "platform/common_base/orv_agent.h"
 #include "shared/agent_factory.h"
 #include "shared/agent_initializer.h"
-#include "shared/orv_helper_factory.h"
 
 // These tests look at moved-from objects on purpose.
 // NOLINTBEGIN(bugprone-use-after-move)
@@ -44,30 +43,6 @@ class FakeMdmAgent : public IMDMAgent {
 };
 
 class FactoriesTest : public ::testing::Test {};
-
-TEST_F(FactoriesTest, AgentFactoryCopySharesEachAgentOnce) {
-    orv::ORVHelperFactory emptyHelpers;
-    EXPECT_EQ(orv::ORVHelperFactory(emptyHelpers).GetMachineInformationAgent(), nullptr);
-    orv::AgentFactory empty;
-    orv::AgentFactory emptyCopy(empty);  // NOLINT(performance-unnecessary-copy-initialization)
-    EXPECT_EQ(emptyCopy.GetConfigPolicyAgent(), nullptr);
-    EXPECT_EQ(emptyCopy.GetEventManager(), nullptr);
-
-    std::shared_ptr<IConfigAgent> config = std::make_shared<FakeConfigAgent>();
-    std::shared_ptr<IMDMAgent> mdm = std::make_shared<FakeMdmAgent>();
-    orv::AgentFactory factory;
-    factory.SetConfigPolicyAgent(config);
-    factory.SetMDMAgent(mdm);
-    {
-        orv::AgentFactory copy(factory);  // NOLINT(performance-unnecessary-copy-initialization)
-        EXPECT_EQ(copy.GetMDMAgent(), mdm);
-        EXPECT_EQ(config.use_count(), 3);
-    }
-    orv::AgentFactory& alias = factory;
-    factory = alias;
-    EXPECT_EQ(config.use_count(), 2);
-    EXPECT_EQ(mdm.use_count(), 2);
-}
 
 TEST_F(FactoriesTest, AgentFactoryAssignmentDestroysLastReferenceAtItsOwnSlot) {
     orv::AgentFactory target;
@@ -102,7 +77,7 @@ TEST_F(FactoriesTest, AgentFactoryAssignmentDestroysLastReferenceAtItsOwnSlot) {
     events.push_back("assigned");
     EXPECT_EQ(events, (std::vector<std::string>{"assign", "old config destroyed",
                                                 "old mdm destroyed", "assigned"}));
-    EXPECT_EQ(mdm.use_count(), 3);
+    EXPECT_EQ(mdm.use_count(), 3);  // shared, never copied
 }
 
 TEST_F(FactoriesTest, AgentInitializerListNeverOwnsItsAgents) {

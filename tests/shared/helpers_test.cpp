@@ -1,20 +1,18 @@
 // The resource-owning wrapper and the helper types: EccEncryption's single deletion, the
-// utility interfaces' assignments and virtual tables, the device-information defaults, the
-// telemetry command handler's slots and the named-pipe server's callable objects.
+// utility interfaces' assignments and virtual tables, the exported registry path and the
+// telemetry command handler's move.
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
+#include <cwchar>
 #include <string>
 #include <utility>
 
 #include "platform/core/core_api.h"
 #include "shared/core_utility.h"
-#include "shared/device_info_provider.h"
 #include "shared/ecc_encryption.h"
-#include "shared/named_pipe.h"
 #include "shared/send_telemetry_command_handler.h"
+#include "shared/shared_constants.h"
 #include "sim/trace.h"
 #include "test_peer.h"
 
@@ -98,31 +96,20 @@ TEST_F(HelpersTest, UtilityAssignmentsChangeNothingAndSlotsStillDispatch) {
     EXPECT_EQ(orvsim::TraceCount("ORV::CoreUtility", "IsDeviceRegistered"), 1u);
 }
 
-TEST_F(HelpersTest, DeviceInfoProviderStartsUnknownAndEmpty) {
-    const ORV::DeviceInfoProvider provider;
-    EXPECT_EQ(Peer::Architecture(provider), 65535u);
-    for (const std::wstring* code : Peer::OwnModelCodes(provider)) {
-        EXPECT_EQ(code->size(), 4u);
-    }
-    for (const std::wstring* text : Peer::FurtherStrings(provider)) {
-        EXPECT_TRUE(text->empty());
-    }
-    EXPECT_TRUE(Peer::PlatformValuesNullAndNoRefresh(provider));
+TEST_F(HelpersTest, ExportedRegistryPathIsTheNullTerminatedOrvPath) {
+    // Read straight from the exported array (its size is checked on the symbol itself).
+    EXPECT_EQ(std::wcslen(ORV::CoreUtility::kORVRegistryPathW), kOrvRegistryPath.size());
+    EXPECT_EQ(std::wstring(ORV::CoreUtility::kORVRegistryPathW), kOrvRegistryPath);
 }
 
-TEST_F(HelpersTest, TelemetryHandlerSlotsReplaceIndependentlyAndMoveOut) {
+TEST_F(HelpersTest, TelemetryHandlerMoveEmptiesTheSourcesSlots) {
     ORV::SendTelemetryCommandHandler handler;
-    auto firstState = std::make_shared<int>(0);
-    const std::weak_ptr<int> firstAlive = firstState;
     int recollects = 0;
     int duplicates = 0;
     handler.RegisterRecollectTelemetryHandler(
-        [state = std::move(firstState)](ORV::SendTelemetryCommandParams&) { ++*state; });
+        [&recollects](ORV::SendTelemetryCommandParams&) { ++recollects; });
     handler.RegisterDuplicateTelemetryHandler(
         [&duplicates](ORV::SendTelemetryCommandParams&) { ++duplicates; });
-    handler.RegisterRecollectTelemetryHandler(
-        [&recollects](ORV::SendTelemetryCommandParams&) { ++recollects; });
-    EXPECT_TRUE(firstAlive.expired());  // the first callback was destroyed
 
     ORV::SendTelemetryCommandParams params;
     ORV::SendTelemetryCommandHandler copy(handler);
@@ -134,32 +121,6 @@ TEST_F(HelpersTest, TelemetryHandlerSlotsReplaceIndependentlyAndMoveOut) {
     moved.duplicateHandler()(params);
     EXPECT_EQ(recollects, 2);
     EXPECT_EQ(duplicates, 1);
-
-    moved.RegisterDuplicateTelemetryHandler(nullptr);
-    EXPECT_FALSE(moved.duplicateHandler());
-    EXPECT_TRUE(moved.recollectHandler());
-
-    using std::chrono::seconds;
-    EXPECT_EQ(std::chrono::duration_cast<seconds>(ORV::SendTelemetryCommandHandler::cooldown_),
-              seconds(300));
-}
-
-TEST_F(HelpersTest, NamedPipeServerCopiesCloneItsCallables) {
-    CNamedPipeServer empty;
-    CNamedPipeServer emptyCopy(empty);
-    EXPECT_FALSE(Peer::RequestHandler(emptyCopy));
-    EXPECT_FALSE(Peer::ConnectionHandler(emptyCopy));
-
-    CNamedPipeServer server;
-    Peer::RequestHandler(server) = [served = 0](const std::wstring& request) mutable {
-        return request + std::to_wstring(++served);
-    };
-    CNamedPipeServer clone(server);
-    EXPECT_EQ(Peer::RequestHandler(server)(L"a"), L"a1");
-    EXPECT_EQ(Peer::RequestHandler(server)(L"a"), L"a2");
-    EXPECT_EQ(Peer::RequestHandler(clone)(L"b"), L"b1");  // a copy of the function, not a share
-    emptyCopy = server;
-    EXPECT_EQ(Peer::RequestHandler(emptyCopy)(L"c"), L"c3");
 }
 
 }  // namespace
