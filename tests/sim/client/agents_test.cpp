@@ -19,7 +19,6 @@
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/control.h"
 #include "sim/common_base/agent_control.h"
-#include "sim/common_base/environment_control.h"
 #include "sim/trace.h"
 
 namespace {
@@ -76,19 +75,6 @@ TEST_F(AgentsTest, TheEventManagerStartsTheClientEventMonitorWhenItInitialises) 
     EXPECT_TRUE(manager->LogDeviceContext(true, DeviceContext(), true));
     ORVEventMonitor::GetInstance()->Shutdown();
     EXPECT_FALSE(orvsim::Monitors().clientEventMonitorRunning);
-}
-
-TEST_F(AgentsTest, TheEventManagerReadsTheSessionOfASessionChange) {
-    std::unique_ptr<EventManager> manager(EventManager::GetInstance(nullptr));
-    DWORD sessionChange[2] = {8, 5};  // size, session id, as the service copies them
-    manager->OnServiceControl(14, 5, sessionChange, nullptr);
-    manager->OnServiceControl(13, 18, nullptr, nullptr);
-
-    const auto received = orvsim::ForwardedControls();
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].sessionId, 5);
-    EXPECT_FALSE(received[1].hasEventData);
-    EXPECT_EQ(received[1].eventType, 18u);
 }
 
 TEST_F(AgentsTest, TheNotificationAgentKeepsTheCallbacksOfItsFirstCreation) {

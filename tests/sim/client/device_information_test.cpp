@@ -11,7 +11,6 @@
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
 #include "sim/common_base/environment_control.h"
-#include "winapi/sim/machine.h"
 #include "winapi/sim/registry.h"
 
 namespace {
