@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scenario_parser.h"
+#include "scenario_text.h"
 
 namespace orvhost {
 namespace {
@@ -54,17 +54,12 @@ class DocumentationTest : public ::testing::Test {
 
     // The example inside the smallest scenario that can hold it.
     static std::string AsScenario(const Example& example) {
-        const std::string start = R"({"do": "start"})";
-        if (example.tag == "scenario") {
-            return example.text;
-        }
         if (example.tag == "machine" || example.tag == "client") {
-            return "{\"" + example.tag + "\": " + example.text + ", \"timeline\": [" + start + "]}";
+            return testing_text::Top("\"" + example.tag + "\": " + example.text);
         }
-        if (example.tag == "step") {
-            return "{\"timeline\": [" + example.text + "]}";
-        }
-        return "{\"timeline\": [" + start + "], \"expect\": [" + example.text + "]}";
+        return example.tag == "scenario" ? example.text
+               : example.tag == "step"   ? testing_text::Steps(example.text)
+                                         : testing_text::Expect(example.text);
     }
 };
 
