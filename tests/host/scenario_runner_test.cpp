@@ -14,6 +14,7 @@
 
 #include "host/machine_setup.h"
 #include "host/report_writer.h"
+#include "host/run_summary.h"
 #include "host/scenario_parser.h"
 #include "host/scenario_runner.h"
 #include "host/step_runner.h"
@@ -89,6 +90,7 @@ TEST_F(ScenarioRunnerTest, ACleanRunIsRecordedForTheSummaryReportAndTimeline) {
 
     const Json::Value report = ReportJson(result);
     EXPECT_EQ(report["result"].asString(), "passed");
+    EXPECT_THAT(FormatRunSummary(result), HasSubstr("result                       clean"));
     EXPECT_EQ(report["summary"]["publications"].size(), 3u);  // (4,19) (7,1) (91,0)
     EXPECT_EQ(report["log"].size(), result.evidence.lines.size());
 
@@ -199,16 +201,6 @@ TEST_F(ScenarioRunnerTest, AHungStopEndsTheProcessWithStatusOne) {
         "step \"stop the service\" did not finish within its time-out.*; steps 2");
 }
 
-// The host calls OnStop only for a service object OnStart has created, as a real host does.
-TEST_F(ScenarioRunnerTest, AStopRightAfterTheStartStopsTheServiceItStarted) {
-    const RunResult result = Run(R"({
-      "machine": {"clockScale": 20},
-      "timeline": [{"do": "start"}, {"do": "stop"}]})");
-    EXPECT_EQ(result.ExitCode(), 0) << (Failed(result) ? Failed(result)->detail : "");
-    EXPECT_TRUE(Logged(result, "OrvClientService::OnStop: Service stopped"));
-    EXPECT_TRUE(Logged(result, "OnStop Wait timeout completed"));
-}
-
 class HostOrderTest : public ScenarioRunnerTest {
   protected:
     void SetUp() override {
@@ -273,48 +265,56 @@ TEST_F(HostOrderTest, AClockMoveBeyondWhatTheClockHoldsCannotBeCarriedOut) {
 
 // Exceptions that escape an entry point: the host contains them, reports them and fails the
 // run unless the step expects them.
-TEST_F(ScenarioRunnerTest, AnUnexpectedEscapeFromOnStartFailsTheRunWithItsText) {
-    const RunResult result = Run(R"({
-      "machine": {"clockScale": 20},
-      "client": {"throws": [{"call": "ORV::DatabaseManager::GetInstance", "exception": "runtime_error"}]},
-      "timeline": [{"do": "start"}, {"do": "stop"}]})");
+struct Escape {
+    const char* name;
+    const char* throws;  // the arranged "throws" list
+    const char* steps;
+    const char* failedStep;  // its name or path
+    const char* detail;
+};
+
+void PrintTo(const Escape& escape, std::ostream* out) {
+    *out << escape.name;
+}
+
+std::string EscapeName(const testing::TestParamInfo<Escape>& info) {
+    return info.param.name;
+}
+
+class EscapeTest : public ScenarioRunnerTest, public testing::WithParamInterface<Escape> {};
+
+TEST_P(EscapeTest, AnEscapeTheStepDidNotExpectFailsTheRunWithItsText) {
+    const RunResult result =
+        Run(std::string(R"({"machine": {"clockScale": 20}, "client": {"throws": )") +
+            GetParam().throws + R"(}, "timeline": [)" + GetParam().steps + "]}");
     EXPECT_EQ(result.ExitCode(), 1);
     EXPECT_FALSE(result.error.has_value());
     const StepOutcome* failed = Failed(result);
     ASSERT_NE(failed, nullptr);
-    EXPECT_EQ(failed->name, "OnStart (on its start thread)");
-    EXPECT_EQ(failed->detail,
-              "OnStart let an exception escape: std::runtime_error: arranged failure of "
-              "ORV::DatabaseManager::GetInstance");
+    EXPECT_THAT(failed->name + " " + failed->path, HasSubstr(GetParam().failedStep));
+    EXPECT_THAT(failed->detail, HasSubstr(GetParam().detail));
 }
 
-TEST_F(ScenarioRunnerTest, AnExpectedEscapeThatDoesNotComeFailsTheStep) {
-    const RunResult result = Run(R"({
-      "machine": {"clockScale": 20},
-      "timeline": [{"do": "start", "escapes": "runtime_error"}, {"do": "stop"}]})");
-    EXPECT_EQ(result.ExitCode(), 1);
-    const StepOutcome* failed = Failed(result);
-    ASSERT_NE(failed, nullptr);
-    EXPECT_EQ(failed->path, "$.timeline[0]");
-    EXPECT_THAT(failed->detail, HasSubstr("OnStart was expected to let std::runtime_error "
-                                          "escape, but returned normally"));
-}
-
-TEST_F(ScenarioRunnerTest, AnEscapeOfAnotherKindThanExpectedFailsTheStep) {
-    const RunResult result = Run(R"({
-      "machine": {"clockScale": 20},
-      "client": {"throws": [{"call": "ORVCore::OnServiceStop", "exception": "runtime_error"}]},
-      "timeline": [
-        {"do": "start", "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
-        {"do": "stop", "escapes": "bad_array_new_length"}]})");
-    EXPECT_EQ(result.ExitCode(), 1);
-    const StepOutcome* failed = Failed(result);
-    ASSERT_NE(failed, nullptr);
-    EXPECT_EQ(failed->path, "$.timeline[1]");
-    EXPECT_EQ(failed->detail,
-              "OnStop was expected to let std::bad_array_new_length escape, but let escape "
-              "std::runtime_error: arranged failure of ORVCore::OnServiceStop");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Entries, EscapeTest,
+    testing::Values(
+        Escape{"OnStartLetsOneEscape",
+               R"([{"call": "ORV::DatabaseManager::GetInstance", "exception": "runtime_error"}])",
+               R"({"do": "start"}, {"do": "stop"})", "OnStart (on its start thread)",
+               "OnStart let an exception escape: std::runtime_error: arranged failure of "
+               "ORV::DatabaseManager::GetInstance"},
+        Escape{"OnStartReturnsNormally", "[]",
+               R"({"do": "start", "escapes": "runtime_error"}, {"do": "stop"})", "$.timeline[0]",
+               "OnStart was expected to let std::runtime_error escape, but returned normally"},
+        Escape{
+            "OnStopLetsAnotherKindEscape",
+            R"([{"call": "ORVCore::OnServiceStop", "exception": "runtime_error"}])",
+            R"({"do": "start", "until": {"log": "OrvClientService::OrvWorkerThread: Waiting on service stop event"}},
+                  {"do": "stop", "escapes": "bad_array_new_length"})",
+            "$.timeline[1]",
+            "OnStop was expected to let std::bad_array_new_length escape, but let escape "
+            "std::runtime_error: arranged failure of ORVCore::OnServiceStop"}),
+    EscapeName);
 
 }  // namespace
 }  // namespace orvhost
