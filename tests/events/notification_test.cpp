@@ -1,5 +1,5 @@
-// Bus notifications: which ones the service acts on, and the early registration error that
-// clears the stored message state.
+// Bus notifications: which ones release the worker. The registration error's clearing of the
+// stored message state runs end to end in scenarios/registration-error-notifications.json.
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,6 @@ std::wstring Received(int topicId, int eventState) {
                                           std::to_wstring(topicId) + L", eventState: " +
                                           std::to_wstring(eventState));
 }
-
-const std::wstring kDeleting =
-    std::wstring(scope::kNotification) +
-    L":Received registration error notification before plugin agents are initialised. Deleting "
-    L"etag and cached message digest";
 
 class NotificationTest : public ServiceScenario {
   protected:
@@ -44,49 +39,7 @@ class NotificationTest : public ServiceScenario {
         }
         return lines;
     }
-
-    static void SeedStoredMessageState() {
-        for (const wchar_t* value : {orvsim::kCachedMessageDigestValue, orvsim::kEtagValue,
-                                     orvsim::kPreviousDownloadDigestTimestampValue}) {
-            winsim::registry::SetString(orvsim::kSmartMessageKeyPath, value, L"x");
-        }
-    }
-
-    static int StoredMessageValues() {
-        int present = 0;
-        for (const wchar_t* value : {orvsim::kCachedMessageDigestValue, orvsim::kEtagValue,
-                                     orvsim::kPreviousDownloadDigestTimestampValue}) {
-            present += winsim::registry::ValueExists(orvsim::kSmartMessageKeyPath, value) ? 1 : 0;
-        }
-        return present;
-    }
 };
-
-TEST_F(NotificationTest, RegistrationErrorClearsStoredStateOnlyBeforeFullInit) {
-    orvsim::ArrangeFullInitSignal({.enabled = false});
-    StartService();
-    ASSERT_TRUE(WaitForMessage(Line(scope::kWorker, L"Waiting for FullInit event")));
-    SeedStoredMessageState();
-
-    // Event state 11 is no error.
-    EXPECT_EQ(Deliver(2, 11), std::vector<std::wstring>{Received(2, 11)});
-    EXPECT_EQ(StoredMessageValues(), 3);
-
-    orvsim::ClearTrace();
-    EXPECT_EQ(Deliver(2, 3), (std::vector<std::wstring>{Received(2, 3), kDeleting}));
-    EXPECT_EQ(StoredMessageValues(), 0);
-    EXPECT_TRUE(TracedInOrder({
-        "ORV::SmartMessageV2::SmartMessageV2Utility::DeleteCachedMessageDigest",
-        "ORV::SmartMessageV2::SmartMessageV2Utility::DeleteEtag",
-        "ORV::SmartMessageV2::SmartMessageV2Utility::DeletePreviousDownloadDigestTimestamp",
-    }));
-
-    orvsim::Publish(4, 19);
-    ASSERT_TRUE(Host().WaitForFullInit(kEventually));
-    SeedStoredMessageState();
-    EXPECT_EQ(Deliver(2, 3), std::vector<std::wstring>{Received(2, 3)});
-    EXPECT_EQ(StoredMessageValues(), 3);
-}
 
 TEST_F(NotificationTest, ExtensionAndZarnNotificationsAreOnlyLogged) {
     orvsim::ArrangeFullInitSignal({.enabled = false});

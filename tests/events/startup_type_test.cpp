@@ -26,16 +26,15 @@ const std::wstring kChangedAutomatic =
 const std::wstring kTriggered =
     std::wstring(scope::kWatcher) + L" Received orv policy change event";
 
+// Set-up: what the machine answers and the configuration before the evaluation (empty: no
+// delayed-start value). Outcome: the lines written, the configuration after, what was asked.
 struct Row {
     const char* name;
-    // What the machine answers.
     bool policyAllows;
     const wchar_t* manufacturer;
     orvsim::DriveType drive;
-    // The service's configuration before the evaluation; empty: no such value.
     std::optional<DWORD> delayedBefore;
     DWORD startBefore;
-    // What the evaluation writes and leaves behind.
     std::vector<std::wstring> lines;
     std::optional<DWORD> delayedAfter;
     DWORD startAfter;
@@ -43,85 +42,27 @@ struct Row {
     bool driveAsked;
 };
 
+constexpr auto kHdd = orvsim::DriveType::kHdd;
+constexpr auto kSsd = orvsim::DriveType::kSsd;
+
+// clang-format off
 const Row kRows[] = {
     {"policy forbids: plain automatic, nothing else asked",
-     false,
-     L"Quelro",
-     orvsim::DriveType::kHdd,
-     1,
-     3,
-     {kChangedDelayed, kChangedAutomatic},
-     0,
-     2,
-     false,
-     false},
+     false, L"Quelro", kHdd, 1, 3, {kChangedDelayed, kChangedAutomatic}, 0, 2, false, false},
     {"Quelro in capitals on a hard disk: delayed, start type untouched",
-     true,
-     L"QUELRO",
-     orvsim::DriveType::kHdd,
-     0,
-     3,
-     {kChangedDelayed},
-     1,
-     3,
-     true,
-     true},
+     true, L"QUELRO", kHdd, 0, 3, {kChangedDelayed}, 1, 3, true, true},
     {"another manufacturer: plain automatic, drive not asked",
-     true,
-     L"Quelro Inc",
-     orvsim::DriveType::kHdd,
-     1,
-     2,
-     {kChangedDelayed, kAlreadyAutomatic},
-     0,
-     2,
-     true,
-     false},
+     true, L"Quelro Inc", kHdd, 1, 2, {kChangedDelayed, kAlreadyAutomatic}, 0, 2, true, false},
     {"Quelro without a hard disk: plain automatic",
-     true,
-     L"quelro",
-     orvsim::DriveType::kSsd,
-     0,
-     2,
-     {kAlreadyDelayed, kAlreadyAutomatic},
-     0,
-     2,
-     true,
-     true},
+     true, L"quelro", kSsd, 0, 2, {kAlreadyDelayed, kAlreadyAutomatic}, 0, 2, true, true},
     {"delayed wanted and already set: one line",
-     true,
-     L"Quelro",
-     orvsim::DriveType::kHdd,
-     1,
-     2,
-     {kAlreadyDelayed},
-     1,
-     2,
-     true,
-     true},
+     true, L"Quelro", kHdd, 1, 2, {kAlreadyDelayed}, 1, 2, true, true},
     {"a stored flag other than 0 or 1 is rewritten",
-     false,
-     L"Quelro",
-     orvsim::DriveType::kHdd,
-     7,
-     2,
-     {kChangedDelayed, kAlreadyAutomatic},
-     0,
-     2,
-     false,
-     false},
+     false, L"Quelro", kHdd, 7, 2, {kChangedDelayed, kAlreadyAutomatic}, 0, 2, false, false},
     {"no delayed-start value: left alone, start type corrected",
-     false,
-     L"Quelro",
-     orvsim::DriveType::kHdd,
-     std::nullopt,
-     4,
-     {kChangedAutomatic},
-     std::nullopt,
-     2,
-     false,
-     false},
+     false, L"Quelro", kHdd, std::nullopt, 4, {kChangedAutomatic}, std::nullopt, 2, false, false},
 };
+// clang-format on
 
 class StartupTypeTest : public ServiceScenario {};
 
