@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
-#include <sstream>
 #include <vector>
 
 #include "service/entry_points.h"
@@ -39,17 +38,8 @@ constexpr int64_t kFileTimeYear = 315360000000000;
 
 }  // namespace
 
-std::string FloodCounts::Summary() const {
-    std::ostringstream text;
-    text << "total=" << total << " power=" << power << " powerSetting=" << powerSetting
-         << " session=" << session << " timeChange=" << timeChange << " client=" << client
-         << " preShutdown=" << preShutdown << " otherKnown=" << otherKnown << " unknown=" << unknown
-         << " nullData=" << nullData;
-    return text.str();
-}
-
-ControlFlood::ControlFlood(std::uint64_t seed, int preShutdownWeight, FloodCounts& counts)
-    : random_(seed), preShutdownWeight_(preShutdownWeight), counts_(counts) {}
+ControlFlood::ControlFlood(std::uint64_t seed, int preShutdownWeight, std::atomic<int>& sent)
+    : random_(seed), preShutdownWeight_(preShutdownWeight), sent_(sent) {}
 
 bool ControlFlood::OneIn(int n) {
     return std::uniform_int_distribution<int>(1, n)(random_) == 1;
@@ -58,7 +48,6 @@ bool ControlFlood::OneIn(int n) {
 void ControlFlood::SendOne() {
     const int pick = std::uniform_int_distribution<int>(0, 999)(random_);
     if (pick < preShutdownWeight_) {
-        ++counts_.preShutdown;
         Deliver(SERVICE_CONTROL_PRESHUTDOWN, 0, OneIn(2) ? nullptr : PassedOnData());
     } else if (pick < 250) {
         SendPowerEvent();
@@ -73,11 +62,10 @@ void ControlFlood::SendOne() {
     } else {
         SendUnknown();
     }
-    ++counts_.total;
+    ++sent_;
 }
 
 void ControlFlood::SendPowerEvent() {
-    ++counts_.power;
     DWORD eventType = kPowerEventTypes[std::uniform_int_distribution<std::size_t>(
         0, kPowerEventTypes.size() - 1)(random_)];
     if (OneIn(10)) {
@@ -88,7 +76,6 @@ void ControlFlood::SendPowerEvent() {
         Deliver(SERVICE_CONTROL_POWEREVENT, eventType, OneIn(2) ? nullptr : PassedOnData());
         return;
     }
-    ++counts_.powerSetting;
     if (OneIn(8)) {
         Deliver(SERVICE_CONTROL_POWEREVENT, eventType, nullptr);
         return;
@@ -115,7 +102,6 @@ void ControlFlood::SendPowerEvent() {
 }
 
 void ControlFlood::SendSessionChange() {
-    ++counts_.session;
     DWORD reason =
         std::uniform_int_distribution<DWORD>(WTS_CONSOLE_CONNECT, WTS_SESSION_TERMINATE)(random_);
     if (OneIn(10)) {
@@ -135,7 +121,6 @@ void ControlFlood::SendSessionChange() {
 }
 
 void ControlFlood::SendTimeChange() {
-    ++counts_.timeChange;
     if (OneIn(8)) {
         Deliver(SERVICE_CONTROL_TIMECHANGE, 0, nullptr);
         return;
@@ -157,21 +142,18 @@ void ControlFlood::SendTimeChange() {
 }
 
 void ControlFlood::SendClientControl() {
-    ++counts_.client;
     const DWORD code = kClientCodes[std::uniform_int_distribution<std::size_t>(
         0, kClientCodes.size() - 1)(random_)];
     Deliver(code, OneIn(2) ? 0 : static_cast<DWORD>(random_()), PassedOnData());
 }
 
 void ControlFlood::SendOtherKnown() {
-    ++counts_.otherKnown;
     const DWORD code = kOtherKnownCodes[std::uniform_int_distribution<std::size_t>(
         0, kOtherKnownCodes.size() - 1)(random_)];
     Deliver(code, OneIn(2) ? 0 : static_cast<DWORD>(random_()), PassedOnData());
 }
 
 void ControlFlood::SendUnknown() {
-    ++counts_.unknown;
     DWORD code = 0;
     do {
         // User-defined codes (128 to 255) and anything else a caller could send.
@@ -191,9 +173,6 @@ void* ControlFlood::PassedOnData() {
 }
 
 void ControlFlood::Deliver(DWORD control, DWORD eventType, void* eventData) {
-    if (eventData == nullptr) {
-        ++counts_.nullData;
-    }
     void* context = OneIn(2) ? nullptr : const_cast<unsigned char*>(kLastingData.data());
     OnServiceControlHandle(control, eventType, eventData, context);
 }

@@ -12,36 +12,18 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <random>
-#include <string>
 
 #include "winapi/windows_api.h"
 
 namespace orvstress {
 
-// How many controls of each kind a flood delivered; summed across threads.
-struct FloodCounts {
-    std::atomic<int> total{0};
-    std::atomic<int> power{0};
-    std::atomic<int> powerSetting{0};
-    std::atomic<int> session{0};
-    std::atomic<int> timeChange{0};
-    std::atomic<int> client{0};  // 210, 211, 220, 221
-    std::atomic<int> preShutdown{0};
-    std::atomic<int> otherKnown{0};
-    std::atomic<int> unknown{0};
-    std::atomic<int> nullData{0};
-
-    // "total=... power=... ..." for the run's summary line.
-    std::string Summary() const;
-};
-
 class ControlFlood {
   public:
     // `preShutdownWeight`: how many in a thousand controls are pre-shutdowns (each of which
-    // starts the service's take-down if it is the first).
-    ControlFlood(std::uint64_t seed, int preShutdownWeight, FloodCounts& counts);
+    // starts the service's take-down if it is the first). `sent` counts the controls delivered,
+    // summed across threads.
+    ControlFlood(std::uint64_t seed, int preShutdownWeight, std::atomic<int>& sent);
 
     // Delivers one random control and counts it.
     void SendOne();
@@ -60,7 +42,7 @@ class ControlFlood {
 
     std::mt19937_64 random_;
     const int preShutdownWeight_;
-    FloodCounts& counts_;
+    std::atomic<int>& sent_;
 };
 
 }  // namespace orvstress

@@ -39,17 +39,7 @@ int ControlsPerThread() {
 // How far the start has come when the flood begins.
 enum class StartPhase { kJustCalled, kStarted, kFullyInitialized };
 
-const char* Describe(StartPhase phase) {
-    switch (phase) {
-        case StartPhase::kJustCalled:
-            return "just-called";
-        case StartPhase::kStarted:
-            return "started";
-        case StartPhase::kFullyInitialized:
-            return "fully-initialized";
-    }
-    return "?";
-}
+constexpr const char* kPhaseNames[] = {"just-called", "started", "fully-initialized"};
 
 // One service's life under a flood, drawn from the run's generator.
 struct LifePlan {
@@ -89,7 +79,7 @@ class Flood {
             threads_.emplace_back([this, seed, i, weight = plan.preShutdownWeight] {
                 std::seed_seq sequence{seed, static_cast<std::uint64_t>(i)};
                 std::mt19937_64 seeder(sequence);
-                ControlFlood flood(seeder(), weight, counts_);
+                ControlFlood flood(seeder(), weight, sent_);
                 const int least = ControlsPerThread();
                 for (int sent = 0; sent < least || (!stopReturned_ && sent < 8 * least); ++sent) {
                     flood.SendOne();
@@ -111,7 +101,7 @@ class Flood {
 
     // Waits until `count` controls were sent (or the flood ended).
     void WaitUntilSent(int count) {
-        while (counts_.total < std::min(count, kFloodThreads * ControlsPerThread())) {
+        while (sent_ < std::min(count, kFloodThreads * ControlsPerThread())) {
             std::this_thread::yield();
         }
     }
@@ -126,12 +116,12 @@ class Flood {
         }
     }
 
-    const FloodCounts& Counts() const { return counts_; }
+    int Sent() const { return sent_; }
 
   private:
     static constexpr int kAfterStop = 16;
 
-    FloodCounts counts_;
+    std::atomic<int> sent_{0};
     std::atomic<bool> stopReturned_{false};
     std::vector<std::thread> threads_;
 };
@@ -168,29 +158,19 @@ class FloodRun : public ServiceScenario {
         // Whatever the service does from here on outlived its stop.
         const std::uint64_t logAfterStop = LogMark();
         const std::uint64_t traceAfterStop = LastTraceSequence();
-        const int sentBeforeStopReturned = flood.Counts().total;
+        const int sentBeforeStopReturned = flood.Sent();
         flood.StopReturned();
         flood.Join();
         ASSERT_TRUE(winsim::WaitForIdleThreadPools(kEventually)) << "controls still queued";
 
-        const std::vector<std::wstring> late = MessagesSince(logAfterStop);
-        EXPECT_TRUE(late.empty()) << late.size() << " lines after OnStop returned, first: "
-                                  << ::testing::PrintToString(late.front());
-        std::vector<std::string> lateCalls;
-        for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
-            if (entry.sequence > traceAfterStop) {
-                lateCalls.push_back(orvsim::FormatTraceEntry(entry));
-            }
-        }
-        EXPECT_TRUE(lateCalls.empty())
-            << lateCalls.size() << " calls after OnStop returned, first: " << lateCalls.front();
-
+        ExpectNothingSince(logAfterStop, traceAfterStop, "after OnStop returned");
         JudgeStop(plan, firstInProcess);
         ExpectNoServiceLeft();
 
         const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - began);
-        std::cout << "stress: life seed=" << seed << " phase=" << Describe(plan.phase)
+        std::cout << "stress: life seed=" << seed
+                  << " phase=" << kPhaseNames[static_cast<int>(plan.phase)]
                   << " stopAfter=" << plan.stopAfter
                   << " sentBeforeStopReturned=" << sentBeforeStopReturned
                   << (plan.preShutdown
@@ -202,7 +182,7 @@ class FloodRun : public ServiceScenario {
                           ? "preshutdown"
                           : "OnStop")
                   << " forwarded=" << orvsim::ForwardedControls().size()
-                  << " handled=" << HandledControls() << " " << flood.Counts().Summary()
+                  << " handled=" << HandledControls() << " sent=" << flood.Sent()
                   << " tookMs=" << took.count() << "\n";
     }
 
@@ -212,17 +192,7 @@ class FloodRun : public ServiceScenario {
     }
 
     static void JudgeStop(const LifePlan& plan, bool firstInProcess) {
-        EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service is stopping")), 1);
-        EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service stopped")), 1);
-        EXPECT_EQ(CountOf(L"OnStop Wait timeout completed"), 1);
-        EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
-        EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Exit")), 1);
-        EXPECT_TRUE(LoggedInOrder({Line(scope::kOnStop, L"Service is stopping"),
-                                   Line(scope::kOnStop, L"Service stopped"),
-                                   L"OnStop Wait timeout completed"}));
-        // Whoever ran the cleanup, OnStop returned only after it had ended.
-        EXPECT_TRUE(LoggedInOrder(
-            {Line(scope::kCleanup, L"Exit"), Line(scope::kOnStop, L"Service stopped")}));
+        ExpectStoppedOnce();
         EXPECT_TRUE(MessagesStartingWith(Line(scope::kControl, L"control ")).empty())
             << "a control was dropped";
         EXPECT_FALSE(Logged(std::wstring(scope::kControl) + L" failed with exception"));
@@ -271,9 +241,23 @@ class FloodRun : public ServiceScenario {
         OnServiceControlHandle(SERVICE_CONTROL_PRESHUTDOWN, 0, nullptr, nullptr);
         OnServiceControlHandle(220, 0, nullptr, nullptr);
         ASSERT_TRUE(winsim::WaitForIdleThreadPools(kEventually));
-        EXPECT_TRUE(MessagesSince(logMark).empty());
-        EXPECT_EQ(LastTraceSequence(), traceMark);
+        ExpectNothingSince(logMark, traceMark, "for controls after the stop");
         EXPECT_EQ(winsim::services::StatusReports().size(), reports);
+    }
+
+    static void ExpectNothingSince(std::uint64_t logMark, std::uint64_t traceMark,
+                                   const char* when) {
+        const std::vector<std::wstring> lines = MessagesSince(logMark);
+        EXPECT_TRUE(lines.empty()) << lines.size() << " lines " << when
+                                   << ", first: " << ::testing::PrintToString(lines.front());
+        std::vector<std::string> calls;
+        for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
+            if (entry.sequence > traceMark) {
+                calls.push_back(orvsim::FormatTraceEntry(entry));
+            }
+        }
+        EXPECT_TRUE(calls.empty())
+            << calls.size() << " calls " << when << ", first: " << calls.front();
     }
 
     static std::uint64_t RunSeed() {
@@ -281,56 +265,60 @@ class FloodRun : public ServiceScenario {
     }
 };
 
-class StopUnderFlood : public FloodRun {
-    void TestBody() override {
-        std::mt19937_64 random(RunSeed());
-        const std::uint64_t floodSeed = random();
-        LiveOneLife(floodSeed, DrawPlan(random, false), true);
-    }
+// The flood runs: each a process of its own, living one service's life or, for the restart,
+// two in a row.
+struct FloodChild {
+    const char* name;
+    bool preShutdown;
+    int lives;
+    std::uint64_t defaultSeed;
 };
-const ChildRegistration kStopUnderFlood("FloodThenStop", [] { return new StopUnderFlood; });
 
-class PreShutdownThenStopUnderFlood : public FloodRun {
+constexpr FloodChild kStop{"FloodThenStop", false, 1, 20261206};
+constexpr FloodChild kPreShutdownAndStop{"FloodThenPreShutdownAndStop", true, 1, 20261207};
+constexpr FloodChild kRestart{"FloodThenRestart", false, 2, 20261208};
+
+class FloodLives : public FloodRun {
+  public:
+    explicit FloodLives(const FloodChild& child) : child_(child) {}
+
+  private:
     void TestBody() override {
         std::mt19937_64 random(RunSeed());
-        const std::uint64_t floodSeed = random();
-        LiveOneLife(floodSeed, DrawPlan(random, true), true);
-    }
-};
-const ChildRegistration kPreShutdownThenStopUnderFlood("FloodThenPreShutdownAndStop", [] {
-    return new PreShutdownThenStopUnderFlood;
-});
-
-class RestartUnderFlood : public FloodRun {
-    void TestBody() override {
-        std::mt19937_64 random(RunSeed());
-        const std::uint64_t firstSeed = random();
-        LiveOneLife(firstSeed, DrawPlan(random, false), true);
-        if (HasFatalFailure()) {
-            return;
+        for (int life = 0; life < child_.lives && !HasFatalFailure(); ++life) {
+            if (life > 0) {
+                orvsim::ClearLogRecords();
+                orvsim::ClearTrace();
+                winsim::services::ClearStatusReports();
+                ReplaceHost();
+            }
+            const std::uint64_t floodSeed = random();
+            LiveOneLife(floodSeed, DrawPlan(random, child_.preShutdown), life == 0);
         }
-        orvsim::ClearLogRecords();
-        orvsim::ClearTrace();
-        winsim::services::ClearStatusReports();
-        ReplaceHost();
-        const std::uint64_t secondSeed = random();
-        LiveOneLife(secondSeed, DrawPlan(random, false), false);
     }
-};
-const ChildRegistration kRestartUnderFlood("FloodThenRestart",
-                                           [] { return new RestartUnderFlood; });
 
-// Runs `child` `runs` times, each with its own seed, and fails on the first run that fails.
-void RunFloods(const char* test, const char* child, std::uint64_t defaultSeed) {
-    const std::uint64_t seed = SeedFor(test, defaultSeed);
+    const FloodChild& child_;
+};
+const ChildRegistration kRegistrations[] = {
+    {kStop.name, [] { return new FloodLives(kStop); }},
+    {kPreShutdownAndStop.name, [] { return new FloodLives(kPreShutdownAndStop); }},
+    {kRestart.name, [] { return new FloodLives(kRestart); }},
+};
+
+// Runs `child` ORV_STRESS_RUNS times, each with its own seed, and fails on the first run that
+// fails.
+void RunFloods(const FloodChild& child) {
+    const ::testing::TestInfo& info = *::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string test = std::string(info.test_suite_name()) + "." + info.name();
+    const std::uint64_t seed = SeedFor(test.c_str(), child.defaultSeed);
     const int runs = CountFromEnvironment("ORV_STRESS_RUNS", 4);
     std::cout << test << ": " << runs << " runs, " << kFloodThreads << " threads x "
               << ControlsPerThread() << " controls each\n";
     for (int run = 0; run < runs; ++run) {
         const std::string runSeed = std::to_string(seed + static_cast<std::uint64_t>(run));
         const ChildResult result =
-            RunChild(child, {{"ORV_STRESS_RUN_SEED", runSeed}}, kChildTimeout);
-        std::cout << "run " << run << " (ORV_STRESS_CHILD=" << child
+            RunChild(child.name, {{"ORV_STRESS_RUN_SEED", runSeed}}, kChildTimeout);
+        std::cout << "run " << run << " (ORV_STRESS_CHILD=" << child.name
                   << " ORV_STRESS_RUN_SEED=" << runSeed << "): " << result.Status() << " in "
                   << result.took.count() << " ms\n";
         const std::vector<std::string> lives = LinesStartingWith(result.output, "stress: life ");
@@ -339,23 +327,20 @@ void RunFloods(const char* test, const char* child, std::uint64_t defaultSeed) {
         }
         ASSERT_TRUE(result.Passed()) << result.output;
         // A child that ran nothing would pass too; each life it got through prints a line.
-        ASSERT_EQ(lives.size(), std::string(child) == "FloodThenRestart" ? 2U : 1U)
-            << result.output;
+        ASSERT_EQ(lives.size(), static_cast<std::size_t>(child.lives)) << result.output;
     }
 }
 
 TEST(ControlFloodTest, StopRacesAFloodOfControls) {
-    RunFloods("ControlFloodTest.StopRacesAFloodOfControls", "FloodThenStop", 20261206);
+    RunFloods(kStop);
 }
 
 TEST(ControlFloodTest, PreShutdownAndStopRaceAFloodOfControls) {
-    RunFloods("ControlFloodTest.PreShutdownAndStopRaceAFloodOfControls",
-              "FloodThenPreShutdownAndStop", 20261207);
+    RunFloods(kPreShutdownAndStop);
 }
 
 TEST(ControlFloodTest, RestartInOneProcessUnderAFloodOfControls) {
-    RunFloods("ControlFloodTest.RestartInOneProcessUnderAFloodOfControls", "FloodThenRestart",
-              20261208);
+    RunFloods(kRestart);
 }
 
 }  // namespace

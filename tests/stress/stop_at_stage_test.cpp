@@ -79,10 +79,7 @@ class StopAtStage : public ServiceScenario {
         const char* where = held == startThread ? "start" : held == worker ? "worker" : "other";
 
         // Stopped, once, with the agents taken down.
-        EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service stopped")), 1);
-        EXPECT_EQ(CountOf(L"OnStop Wait timeout completed"), 1);
-        EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
-        EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Exit")), 1);
+        ExpectStoppedOnce();
         ExpectFirstTakeDown();
         if (worker != 0) {
             int ends = 0;

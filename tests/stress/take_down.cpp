@@ -21,6 +21,20 @@ const char* const kAgents[] = {
 
 }  // namespace
 
+void ExpectStoppedOnce() {
+    using orvtest::CountOf;
+    EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service is stopping")), 1);
+    EXPECT_EQ(CountOf(Line(scope::kOnStop, L"Service stopped")), 1);
+    EXPECT_EQ(CountOf(L"OnStop Wait timeout completed"), 1);
+    EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
+    EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Exit")), 1);
+    EXPECT_TRUE(orvtest::LoggedInOrder({Line(scope::kOnStop, L"Service is stopping"),
+                                        Line(scope::kOnStop, L"Service stopped"),
+                                        L"OnStop Wait timeout completed"}));
+    EXPECT_TRUE(orvtest::LoggedInOrder(
+        {Line(scope::kCleanup, L"Exit"), Line(scope::kOnStop, L"Service stopped")}));
+}
+
 void ExpectFirstTakeDown() {
     EXPECT_EQ(orvtest::CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
     for (const char* agent : kAgents) {
