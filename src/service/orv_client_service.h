@@ -226,7 +226,7 @@ class OrvClientService final {
     DeviceContextEventMonitor* _deviceContextEventMonitor = nullptr;  // under _agentsMutex
     KESCommandProcessor* _commandProcessor = nullptr;                 // under _agentsMutex
     // Set where the load's one take-down passes the command processor and the monitor. The
-    // worker starts neither after that: nothing would take it down again.
+    // worker takes down what it starts after that itself: nothing else would.
     bool _commandProcessorTakenDown = false;      // under _agentsMutex
     bool _deviceContextMonitorTakenDown = false;  // under _agentsMutex
 

@@ -131,14 +131,13 @@ void OrvClientService::CreateRunningMutex() {
 
 void OrvClientService::StartDeviceContextMonitor() {
     std::lock_guard<std::mutex> lock(_agentsMutex);
-    if (_deviceContextMonitorTakenDown) {
-        ORV::g_log.d(L"%s: Agents already taken down, DeviceContext Event Monitor not started",
-                     kScope);
-        return;
-    }
     ORV::g_log.d(L"%s: Initializing DeviceContext Event Monitor", kScope);
     _deviceContextEventMonitor = DeviceContextEventMonitor::GetInstance();
     _deviceContextEventMonitor->Start();
+    if (_deviceContextMonitorTakenDown) {
+        ORV::g_log.d(L"%s: The take-down has already passed the monitor, stopping it", kScope);
+        _deviceContextEventMonitor->Stop();
+    }
 }
 
 void OrvClientService::ReadRealm() {
@@ -162,14 +161,16 @@ bool OrvClientService::SetUpStartupTypeHandling() {
 
 void OrvClientService::InitializeCommandProcessor() {
     std::lock_guard<std::mutex> lock(_agentsMutex);
-    if (_commandProcessorTakenDown) {
-        ORV::g_log.d(L"%s: Agents already taken down, KESCommandProcessor not initialized", kScope);
-        return;
-    }
     _commandProcessor = KESCommandProcessor::GetInstance();
     ORV::g_log.d(L"%s: Init called for KESCommandProcessor", kScope);
     _commandProcessor->Init();
     ORV::g_log.d(L"%s: Init completed for KESCommandProcessor", kScope);
+    if (_commandProcessorTakenDown) {
+        ORV::g_log.d(
+            L"%s: The take-down has already passed KESCommandProcessor, calling its UnInit",
+            kScope);
+        _commandProcessor->UnInit();
+    }
 }
 
 void OrvClientService::RecordStartupEvent() {

@@ -103,8 +103,8 @@ TEST_F(WorkerStopTest, StopDuringAgentInitialisationStillInitialisesTheCommandPr
     EXPECT_FALSE(Logged(Line(scope::kUnInit, L"UnInit called for EventManager")));
 }
 
-// The cleanup's take-down can overtake the worker: the worker then starts nothing the
-// take-down has already passed, since nothing would take it down again.
+// The cleanup's take-down can overtake the worker: what the worker starts after the take-down
+// has passed it, the worker takes down itself, since nothing else would.
 class TakeDownAheadTest : public WorkerStopTest {
   protected:
     void StopWhileTheWorkerIsHeldIn(const char* component, const char* operation) {
@@ -117,23 +117,30 @@ class TakeDownAheadTest : public WorkerStopTest {
 
         EXPECT_FALSE(orvsim::Monitors().deviceContextMonitorRunning);
         EXPECT_FALSE(orvsim::CommandProcessor().initialized);
-        EXPECT_EQ(orvsim::TraceCount("KESCommandProcessor", "Init"), 0U);
+        EXPECT_FALSE(orvsim::CommandProcessor().overlapSeen);
         EXPECT_EQ(CountOf(Line(scope::kUnInit, L"Service stop event received")), 1);
         EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
     }
 };
 
-TEST_F(TakeDownAheadTest, TheWorkerDoesNotStartTheMonitorAfterIt) {
+TEST_F(TakeDownAheadTest, TheWorkerStopsTheMonitorItStartsAfterIt) {
     StopWhileTheWorkerIsHeldIn("orv::AgentFactory", "SetDeviceRegistrationAgent");
-    EXPECT_TRUE(
-        Logged(Worker(L"Agents already taken down, DeviceContext Event Monitor not started")));
-    EXPECT_TRUE(
-        Logged(Worker(L"ServiceStopInitiated and uninit completed - exiting worker thread")));
+    EXPECT_TRUE(LoggedInOrder({
+        Line(scope::kUnInit, L"Cleanup garbage collector"),
+        Worker(L"Initializing DeviceContext Event Monitor"),
+        Worker(L"The take-down has already passed the monitor, stopping it"),
+        Worker(L"ServiceStopInitiated and uninit completed - exiting worker thread"),
+    }));
 }
 
-TEST_F(TakeDownAheadTest, TheWorkerDoesNotInitialiseTheCommandProcessorAfterIt) {
+TEST_F(TakeDownAheadTest, TheWorkerUnInitialisesTheCommandProcessorItInitialisesAfterIt) {
     StopWhileTheWorkerIsHeldIn("AgentInitializer", "InitializeAllAgentsDone");
-    EXPECT_TRUE(Logged(Worker(L"Agents already taken down, KESCommandProcessor not initialized")));
+    EXPECT_TRUE(LoggedInOrder({
+        Line(scope::kUnInit, L"Cleanup garbage collector"),
+        Worker(L"Init completed for KESCommandProcessor"),
+        Worker(L"The take-down has already passed KESCommandProcessor, calling its UnInit"),
+    }));
+    EXPECT_EQ(orvsim::TraceCount("KESCommandProcessor", "UnInit"), 1U);
 }
 
 TEST_F(WorkerStopTest, StopDuringRegistrationIsSeenBeforeTheFullInitWait) {
