@@ -13,6 +13,7 @@
 
 #include "sim/common_base/machine_time.h"
 #include "sim/common_base/unicode.h"
+#include "sim/counted_arrangements.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
@@ -35,16 +36,6 @@ constexpr RefusedCall kRefusedCalls[] = {
      "it is traced on the full-init announcer's own thread, where nothing catches"},
 };
 
-struct ThrowArrangement {
-    ArrangedException kind = ArrangedException::kRuntimeError;
-    int remaining = 0;  // <= 0: every call
-};
-
-struct DelayArrangement {
-    std::chrono::milliseconds duration{0};
-    int remaining = 0;  // <= 0: every call
-};
-
 using CallKey = std::pair<std::string, std::string>;
 
 // What an entry asks of its caller once the trace's lock is released.
@@ -60,9 +51,10 @@ class CallTrace {
         Arranged arranged;
         {
             tsa::MutexLock lock(mutex_);
-            arranged.exception = TakeThrowLocked(entry);
-            arranged.pause = TakePauseLocked(entry);
-            arranged.delay = TakeDelayLocked(entry);
+            const CallKey call(entry.component, entry.operation);
+            arranged.exception = throws_.Take(call);
+            arranged.pause = pauses_.Take(call).value_or(nullptr);
+            arranged.delay = delays_.Take(call);
             entry.sequence = nextSequence_++;
             entries_.push_back(std::move(entry));
             if (observer_) {
@@ -76,32 +68,33 @@ class CallTrace {
 
     void ArrangePause(CallKey call, std::function<void()> pause) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        pauses_[std::move(call)] = std::move(pause);
+        pauses_.Arrange(std::move(call), std::move(pause), 1);
+    }
+
+    void ArrangeThrow(CallKey call, ArrangedException kind, int times) EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        throws_.Arrange(std::move(call), kind, times);
+    }
+
+    void ArrangeDelay(CallKey call, std::chrono::milliseconds duration, int times)
+        EXCLUDES(mutex_) {
+        tsa::MutexLock lock(mutex_);
+        delays_.Arrange(std::move(call), duration, times);
     }
 
     void ClearPauses() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        pauses_.clear();
-    }
-
-    void ArrangeThrow(CallKey call, ThrowArrangement arrangement) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        throws_[std::move(call)] = arrangement;
+        pauses_.Clear();
     }
 
     void ClearThrows() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        throws_.clear();
-    }
-
-    void ArrangeDelay(CallKey call, DelayArrangement arrangement) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        delays_[std::move(call)] = arrangement;
+        throws_.Clear();
     }
 
     void ClearDelays() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        delays_.clear();
+        delays_.Clear();
     }
 
     std::vector<TraceEntry> Select(const std::function<bool(const TraceEntry&)>& match)
@@ -152,47 +145,6 @@ class CallTrace {
     }
 
   private:
-    std::optional<ArrangedException> TakeThrowLocked(const TraceEntry& entry) REQUIRES(mutex_) {
-        if (throws_.empty()) {
-            return std::nullopt;
-        }
-        const auto found = throws_.find(CallKey(entry.component, entry.operation));
-        if (found == throws_.end()) {
-            return std::nullopt;
-        }
-        const ArrangedException kind = found->second.kind;
-        if (found->second.remaining > 0 && --found->second.remaining == 0) {
-            throws_.erase(found);
-        }
-        return kind;
-    }
-
-    std::optional<std::chrono::milliseconds> TakeDelayLocked(const TraceEntry& entry)
-        REQUIRES(mutex_) {
-        if (delays_.empty()) {
-            return std::nullopt;
-        }
-        const auto found = delays_.find(CallKey(entry.component, entry.operation));
-        if (found == delays_.end()) {
-            return std::nullopt;
-        }
-        const std::chrono::milliseconds duration = found->second.duration;
-        if (found->second.remaining > 0 && --found->second.remaining == 0) {
-            delays_.erase(found);
-        }
-        return duration;
-    }
-
-    std::function<void()> TakePauseLocked(const TraceEntry& entry) REQUIRES(mutex_) {
-        const auto found = pauses_.find(CallKey(entry.component, entry.operation));
-        if (found == pauses_.end()) {
-            return {};
-        }
-        std::function<void()> pause = std::move(found->second);
-        pauses_.erase(found);
-        return pause;
-    }
-
     void TrimLocked() REQUIRES(mutex_) {
         while (entries_.size() > capacity_) {
             entries_.pop_front();
@@ -207,9 +159,9 @@ class CallTrace {
     std::uint64_t dropped_ GUARDED_BY(mutex_) = 0;
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultCapacity;
     TraceObserver observer_ GUARDED_BY(mutex_);
-    std::map<CallKey, ThrowArrangement> throws_ GUARDED_BY(mutex_);
-    std::map<CallKey, std::function<void()>> pauses_ GUARDED_BY(mutex_);
-    std::map<CallKey, DelayArrangement> delays_ GUARDED_BY(mutex_);
+    CountedArrangements<CallKey, ArrangedException> throws_ GUARDED_BY(mutex_);
+    CountedArrangements<CallKey, std::function<void()>> pauses_ GUARDED_BY(mutex_);
+    CountedArrangements<CallKey, std::chrono::milliseconds> delays_ GUARDED_BY(mutex_);
 };
 
 // Never destroyed: stand-ins may still trace from threads that outlive static destruction.
@@ -295,8 +247,7 @@ void ArrangeDelay(std::string_view component, std::string_view operation,
     if (duration.count() < 0 || duration.count() > std::numeric_limits<DWORD>::max() - 1) {
         throw std::invalid_argument("a delay must be from 0 to 4294967294 ms");
     }
-    TheTrace().ArrangeDelay(CallKey(component, operation),
-                            DelayArrangement{duration, times <= 0 ? 0 : times});
+    TheTrace().ArrangeDelay(CallKey(component, operation), duration, times);
 }
 
 void ClearArrangedDelays() {
@@ -308,8 +259,7 @@ void ArrangeThrow(std::string_view component, std::string_view operation, Arrang
     if (std::string refusal = ArrangeThrowRefusal(component, operation); !refusal.empty()) {
         throw std::invalid_argument(refusal);
     }
-    TheTrace().ArrangeThrow(CallKey(component, operation),
-                            ThrowArrangement{kind, times <= 0 ? 0 : times});
+    TheTrace().ArrangeThrow(CallKey(component, operation), kind, times);
 }
 
 void ClearArrangedThrows() {

@@ -15,6 +15,7 @@
 #include "sim/common_base/log_control.h"
 #include "sim/common_base/machine_time.h"
 #include "sim/common_base/unicode.h"
+#include "sim/counted_arrangements.h"
 #include "sim/trace.h"
 #include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
@@ -93,29 +94,18 @@ class LogHub {
     std::optional<std::chrono::milliseconds> TakeDelay(const std::wstring& message)
         EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        if (delays_.empty()) {
-            return std::nullopt;
-        }
-        const auto found = delays_.find(message);
-        if (found == delays_.end()) {
-            return std::nullopt;
-        }
-        const std::chrono::milliseconds duration = found->second.duration;
-        if (found->second.remaining > 0 && --found->second.remaining == 0) {
-            delays_.erase(found);
-        }
-        return duration;
+        return delays_.Take(message);
     }
 
     void ArrangeDelay(std::wstring message, std::chrono::milliseconds duration, int times)
         EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        delays_[std::move(message)] = Delay{duration, times <= 0 ? 0 : times};
+        delays_.Arrange(std::move(message), duration, times);
     }
 
     void ClearDelays() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        delays_.clear();
+        delays_.Clear();
     }
 
     void SetFile(ORV::Log::Sinks& own, std::shared_ptr<spdlog::sinks::sink> file,
@@ -186,14 +176,9 @@ class LogHub {
     }
 
   private:
-    struct Delay {
-        std::chrono::milliseconds duration{0};
-        int remaining = 0;  // <= 0: every line
-    };
-
     tsa::Mutex mutex_;
     tsa::CondVar recorded_;
-    std::map<std::wstring, Delay> delays_ GUARDED_BY(mutex_);
+    CountedArrangements<std::wstring, std::chrono::milliseconds> delays_ GUARDED_BY(mutex_);
     std::deque<LogRecord> records_ GUARDED_BY(mutex_);
     std::uint64_t nextSequence_ GUARDED_BY(mutex_) = 1;
     std::size_t capacity_ GUARDED_BY(mutex_) = kDefaultMemoryCapacity;
