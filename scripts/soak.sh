@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Soak (./test.sh soak): builds the default preset's soak program and runs it: 200 start/stop
-# cycles of the service in one process, failing when resident memory or the thread count grows
-# after the warm-up. Options go to the program (service_soak --help), e.g. --cycles 1000.
+# Soak (./test.sh soak): builds the default preset's soak program and runs it: 1000 start/stop
+# cycles of the service in one process, failing when resident memory, heap in use or the thread
+# count grows after the warm-up. Options go to the program (service_soak --help), e.g.
+# --cycles 5000.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

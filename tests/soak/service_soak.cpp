@@ -22,6 +22,7 @@
 #include "host/service_host.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
+#include "sim/common_base/operational_events_control.h"
 #include "winapi/sim/control.h"
 
 namespace {
@@ -92,6 +93,7 @@ bool RunCycle(int cycle) {
     orvsim::ClearLogRecords();
     orvsim::ClearTrace();
     orvsim::ClearPublications();
+    orvsim::ClearOperationalEvents();
     winsim::services::ClearStatusReports();
     return true;
 }
@@ -99,11 +101,12 @@ bool RunCycle(int cycle) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int cycles = 200;
+    int cycles = 1000;
     int warmUp = 20;
     double clockScale = 200;
     long maxGrowthKb = 2048;
-    int reportEvery = 20;
+    long maxHeapGrowthKb = 64;
+    int reportEvery = 100;
     CLI::App app{
         "Starts and stops the service many times in one process and fails when its "
         "resident memory or thread count grows after the warm-up."};
@@ -114,6 +117,9 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1.0, 1000.0));
     app.add_option("--max-rss-growth-kb", maxGrowthKb,
                    "resident memory the cycles after the warm-up may add")
+        ->check(CLI::Range(0L, 1L << 30));
+    app.add_option("--max-heap-growth-kb", maxHeapGrowthKb,
+                   "heap in use the cycles after the warm-up may add")
         ->check(CLI::Range(0L, 1L << 30));
     app.add_option("--report-every", reportEvery, "print the figures every N cycles")
         ->check(CLI::Range(1, 100000));
@@ -159,8 +165,10 @@ int main(int argc, char** argv) {
         "soak: resident memory %ld kB after cycle %d, %ld kB after cycle %d: %+ld kB "
         "(limit %ld kB)\n",
         reference.rssKb, warmUp, last.rssKb, cycles, growth, maxGrowthKb);
-    std::printf("soak: heap in use %ld kB after cycle %d, %ld kB after cycle %d: %+ld kB\n",
-                reference.heapKb, warmUp, last.heapKb, cycles, last.heapKb - reference.heapKb);
+    std::printf(
+        "soak: heap in use %ld kB after cycle %d, %ld kB after cycle %d: %+ld kB (limit %ld kB)\n",
+        reference.heapKb, warmUp, last.heapKb, cycles, last.heapKb - reference.heapKb,
+        maxHeapGrowthKb);
     std::printf(
         "soak: threads %d before the first start, at most %d after a cycle, %d at the "
         "end\n",
@@ -169,6 +177,11 @@ int main(int argc, char** argv) {
     bool failed = false;
     if (growth > maxGrowthKb) {
         std::printf("soak: FAILED: resident memory grew by %ld kB after the warm-up\n", growth);
+        failed = true;
+    }
+    if (last.heapKb - reference.heapKb > maxHeapGrowthKb) {
+        std::printf("soak: FAILED: heap in use grew by %ld kB after the warm-up\n",
+                    last.heapKb - reference.heapKb);
         failed = true;
     }
     if (mostThreads > before.threads) {

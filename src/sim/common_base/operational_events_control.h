@@ -9,8 +9,9 @@
 
 namespace orvsim {
 
-// Every event ORV::OperationalEventsManager::HandleEvent took, oldest first. Each carries the
-// realm that was set when it was taken (UTF-8) and the caller's text as its timestamp.
+// The events ORV::OperationalEventsManager::HandleEvent took, oldest first: the newest 1000.
+// Each carries the realm that was set when it was taken (UTF-8) and the caller's text as its
+// timestamp.
 std::vector<ORV::OperationalEvent> OperationalEvents();
 void ClearOperationalEvents();
 

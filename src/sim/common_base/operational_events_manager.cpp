@@ -2,6 +2,7 @@
 
 #include <json/writer.h>
 
+#include <deque>
 #include <vector>
 
 #include "shared/operational_event.h"
@@ -15,9 +16,11 @@ namespace {
 constexpr char kComponent[] = "ORV::OperationalEventsManager";
 
 // The manager's own fields are guarded by this lock; the events it took are kept here too,
-// since the stand-in has no cloud to send them to.
+// since the stand-in has no cloud to send them to. Only the newest are kept, as a real queue
+// that cannot reach its cloud keeps only so many: a long-running host must not grow.
+constexpr std::size_t kMaxKeptEvents = 1000;
 tsa::Mutex g_mutex;
-std::vector<ORV::OperationalEvent> g_events GUARDED_BY(g_mutex);
+std::deque<ORV::OperationalEvent> g_events GUARDED_BY(g_mutex);
 std::uint64_t g_nextEventId GUARDED_BY(g_mutex) = 1;
 
 std::string CompactJson(const Json::Value& value) {
@@ -58,6 +61,9 @@ void OperationalEventsManager::HandleEvent(const OperationalEventType& type,
     event.eventId = std::to_string(g_nextEventId++);
     event.realm = orvsim::WideToUtf8(realm_);
     g_events.push_back(std::move(event));
+    if (g_events.size() > kMaxKeptEvents) {
+        g_events.pop_front();
+    }
 }
 
 void OperationalEventsManager::SetORVRealm(std::wstring realm) {
@@ -75,7 +81,7 @@ namespace orvsim {
 
 std::vector<ORV::OperationalEvent> OperationalEvents() {
     tsa::MutexLock lock(g_mutex);
-    return g_events;
+    return {g_events.begin(), g_events.end()};
 }
 
 void ClearOperationalEvents() {

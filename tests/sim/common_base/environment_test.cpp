@@ -118,6 +118,16 @@ TEST_F(EnvironmentTest, RealmComesFromTheRegistryAndTagsOperationalEvents) {
     EXPECT_EQ(events[0].eventType, 1);
     EXPECT_EQ(events[0].realm, "contoso");
     EXPECT_EQ(events[0].data["context"].asString(), "Service");
+
+    // A host that runs for long keeps only the newest events.
+    for (int i = 0; i < 1000; ++i) {
+        manager.HandleEvent(static_cast<ORV::OperationalEventType>(2),
+                            static_cast<ORV::OperationalEventLevel>(2), std::to_string(i), context);
+    }
+    const auto kept = orvsim::OperationalEvents();
+    ASSERT_EQ(kept.size(), 1000u);
+    EXPECT_EQ(kept.front().timestamp, "0");
+    EXPECT_EQ(kept.back().timestamp, "999");
 }
 
 TEST_F(EnvironmentTest, FactoryReleaseDropsItsReferences) {
