@@ -10,20 +10,11 @@
 
 #include <functional>
 #include <thread>
-#include <utility>
 
-#ifndef _WIN32
 #include "winapi/windows_api.h"
-#endif
 
 namespace orvwin {
 
-#ifdef _WIN32
-inline std::thread StartThread(std::function<void()> body) {
-    return std::thread(std::move(body));
-}
-#else
 WINSIM_API std::thread StartThread(std::function<void()> body);
-#endif
 
 }  // namespace orvwin

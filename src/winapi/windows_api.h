@@ -17,6 +17,9 @@
 // _time64 belongs to the C runtime.
 #include <time.h>
 
+// The export mark of the simulated machine's functions; Windows exports its own.
+#define WINSIM_API
+
 #ifdef ORV_DECLARE_SERVICE_TIMECHANGE_INFO
 // The event data of SERVICE_CONTROL_TIMECHANGE, as winsvc.h declares it.
 typedef struct _SERVICE_TIMECHANGE_INFO {
