@@ -17,21 +17,16 @@ class ClockTest : public ::testing::Test {
     void SetUp() override { arrange::FreshMachine(); }
 };
 
-TEST_F(ClockTest, ScaledSleepTakesItsFullSimulatedTimeInAFractionOfRealTime) {
+TEST_F(ClockTest, ScaledSleepsAndWaitsTakeTheirFullSimulatedTimeInAFractionOfRealTime) {
     arrange::ClockScale(200);
     const ULONGLONG before = GetTickCount64();
     const arrange::RealStopwatch real;
     Sleep(30000);
     EXPECT_GE(GetTickCount64() - before, 30000u);
-    EXPECT_LT(real.Elapsed(), milliseconds(10000));
-}
-
-TEST_F(ClockTest, TimedWaitTimesOutNoEarlierThanItsTimeout) {
-    arrange::ClockScale(100);
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const ULONGLONG before = GetTickCount64();
     EXPECT_EQ(WaitForSingleObject(event, 10000), WAIT_TIMEOUT);
-    EXPECT_GE(GetTickCount64() - before, 10000u);
+    EXPECT_GE(GetTickCount64() - before, 40000u);
+    EXPECT_LT(real.Elapsed(), milliseconds(20000));
     CloseHandle(event);
 }
 
@@ -66,10 +61,7 @@ TEST_F(ClockTest, TimeChangeMovesWallClockButNotRelativeWaits) {
     const ULONGLONG ticks = GetTickCount64();
     winsim::clock::MoveWallClock(std::chrono::hours(-2));
 
-    __time64_t stored = 0;
-    const __time64_t after = _time64(&stored);
-    EXPECT_EQ(stored, after);
-    EXPECT_NEAR(static_cast<double>(after - before), -7200.0, 5.0);
+    EXPECT_NEAR(static_cast<double>(_time64(nullptr) - before), -7200.0, 5.0);
     EXPECT_LT(GetTickCount64() - ticks, 5000u);
 
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);

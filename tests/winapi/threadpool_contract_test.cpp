@@ -29,6 +29,7 @@ class ThreadPoolTest : public ::testing::Test {
     TP_CALLBACK_ENVIRON env_{};
 };
 
+// Callbacks that wait until `open` is set; `all_done` is set once `expected` have run.
 struct Gate {
     HANDLE open = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE all_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -40,22 +41,18 @@ struct Gate {
     }
 };
 
-// The control handler's shape: run once, then close its own work object.
-void CALLBACK GatedSelfClosingWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK work) {
+void CALLBACK GatedWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK) {
     auto* gate = static_cast<Gate*>(context);
     WaitForSingleObject(gate->open, INFINITE);
     if (++gate->ran == gate->expected) {
         SetEvent(gate->all_done);
     }
-    CloseThreadpoolWork(work);
 }
 
-TEST_F(ThreadPoolTest, EnvironmentIsInitialisedAsVersionThreeBoundToThePool) {
-    EXPECT_EQ(env_.Version, 3u);
-    EXPECT_EQ(env_.Pool, pool_);
-    EXPECT_EQ(env_.CleanupGroup, nullptr);
-    EXPECT_EQ(env_.u.Flags, 0u);
-    EXPECT_EQ(env_.CallbackPriority, TP_CALLBACK_PRIORITY_NORMAL);
+// The control handler's shape: run once, then close its own work object.
+void CALLBACK GatedSelfClosingWork(PTP_CALLBACK_INSTANCE instance, PVOID context, PTP_WORK work) {
+    GatedWork(instance, context, work);
+    CloseThreadpoolWork(work);
 }
 
 TEST_F(ThreadPoolTest, CloseDoesNotWaitAndQueuedWorkStillRuns) {
@@ -76,21 +73,9 @@ TEST_F(ThreadPoolTest, CloseDoesNotWaitAndQueuedWorkStillRuns) {
     EXPECT_EQ(gate.ran.load(), 20);
 }
 
-struct Counter {
-    HANDLE open = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<int> ran{0};
-    ~Counter() { CloseHandle(open); }
-};
-
-void CALLBACK CountingWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK) {
-    auto* c = static_cast<Counter*>(context);
-    WaitForSingleObject(c->open, INFINITE);
-    ++c->ran;
-}
-
 TEST_F(ThreadPoolTest, WaitForCallbacksWaitsForEverySubmission) {
-    Counter counter;
-    PTP_WORK work = CreateThreadpoolWork(CountingWork, &counter, &env_);
+    Gate counter;
+    PTP_WORK work = CreateThreadpoolWork(GatedWork, &counter, &env_);
     ASSERT_NE(work, nullptr);
     for (int i = 0; i < 5; ++i) {
         SubmitThreadpoolWork(work);  // one work object, five callbacks
@@ -103,11 +88,11 @@ TEST_F(ThreadPoolTest, WaitForCallbacksWaitsForEverySubmission) {
 
 TEST_F(ThreadPoolTest, WaitForCallbacksCanCancelThoseNotStarted) {
     SetThreadpoolThreadMaximum(pool_, 1);
-    Counter blocker;
-    Counter counter;
+    Gate blocker;
+    Gate counter;
     SetEvent(counter.open);
-    PTP_WORK blocking = CreateThreadpoolWork(CountingWork, &blocker, &env_);
-    PTP_WORK work = CreateThreadpoolWork(CountingWork, &counter, &env_);
+    PTP_WORK blocking = CreateThreadpoolWork(GatedWork, &blocker, &env_);
+    PTP_WORK work = CreateThreadpoolWork(GatedWork, &counter, &env_);
     SubmitThreadpoolWork(blocking);  // occupies the pool's only thread
     for (int i = 0; i < 5; ++i) {
         SubmitThreadpoolWork(work);

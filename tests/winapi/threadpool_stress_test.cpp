@@ -47,68 +47,49 @@ void CALLBACK LoadWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK work) {
     }
 }
 
-void RunLoad(DWORD maximum, int total, bool close_early) {
-    PTP_POOL pool = CreateThreadpool(nullptr);
-    ASSERT_NE(pool, nullptr);
-    SetThreadpoolThreadMaximum(pool, maximum);
-    TP_CALLBACK_ENVIRON env;
-    InitializeThreadpoolEnvironment(&env);
-    SetThreadpoolCallbackPool(&env, pool);
-
-    Load load;
-    load.total = total;
-    for (int i = 0; i < total; ++i) {
-        PTP_WORK work = CreateThreadpoolWork(LoadWork, &load, &env);
-        ASSERT_NE(work, nullptr);
-        SubmitThreadpoolWork(work);
-    }
-    if (close_early) {
-        CloseThreadpool(pool);
-    }
-    ASSERT_EQ(WaitForSingleObject(load.finished, 120000), WAIT_OBJECT_0);
-    if (!close_early) {
-        CloseThreadpool(pool);
-    }
-    EXPECT_EQ(load.done.load(), total);
-    EXPECT_LE(load.peak.load(), static_cast<int>(maximum));
-    EXPECT_LE(load.thread_ids.size(), maximum) << "a thread beyond the maximum was created";
-}
-
-TEST_F(ThreadPoolLoadTest, NeverMoreConcurrentCallbacksOrThreadsThanTheMaximum) {
+TEST_F(ThreadPoolLoadTest, EverySubmissionRunsOnNoMoreThreadsThanTheMaximum) {
     arrange::ClockScale(10);
-    RunLoad(3, 300, false);
-    RunLoad(8, 1000, false);
-}
-
-TEST_F(ThreadPoolLoadTest, ClosingABusyPoolStillRunsEverySubmission) {
-    arrange::ClockScale(10);
-    RunLoad(8, 500, true);
-}
-
-TEST_F(ThreadPoolLoadTest, SubmissionsFromManyThreadsAllRun) {
-    PTP_POOL pool = CreateThreadpool(nullptr);
-    SetThreadpoolThreadMaximum(pool, 4);
-    TP_CALLBACK_ENVIRON env;
-    InitializeThreadpoolEnvironment(&env);
-    SetThreadpoolCallbackPool(&env, pool);
-    Load load;
-    load.total = 4 * 200;
-    std::vector<std::thread> submitters;
-    for (int t = 0; t < 4; ++t) {
-        submitters.emplace_back([&] {
-            for (int i = 0; i < 200; ++i) {
-                PTP_WORK work = CreateThreadpoolWork(LoadWork, &load, &env);
-                ASSERT_NE(work, nullptr);
-                SubmitThreadpoolWork(work);
-            }
-        });
+    const struct {
+        DWORD maximum;
+        int submitters;
+        int perSubmitter;
+        bool closeEarly;  // the pool is closed while its work is still queued
+    } loads[] = {{3, 1, 300, false}, {8, 1, 1000, false}, {8, 1, 500, true}, {4, 4, 200, true}};
+    for (const auto& row : loads) {
+        SCOPED_TRACE(testing::Message() << "maximum " << row.maximum << ", " << row.submitters
+                                        << " submitter(s), close early " << row.closeEarly);
+        PTP_POOL pool = CreateThreadpool(nullptr);
+        ASSERT_NE(pool, nullptr);
+        SetThreadpoolThreadMaximum(pool, row.maximum);
+        TP_CALLBACK_ENVIRON env;
+        InitializeThreadpoolEnvironment(&env);
+        SetThreadpoolCallbackPool(&env, pool);
+        Load load;
+        load.total = row.submitters * row.perSubmitter;
+        std::vector<std::thread> submitters;
+        for (int t = 0; t < row.submitters; ++t) {
+            submitters.emplace_back([&] {
+                for (int i = 0; i < row.perSubmitter; ++i) {
+                    PTP_WORK work = CreateThreadpoolWork(LoadWork, &load, &env);
+                    ASSERT_NE(work, nullptr);
+                    SubmitThreadpoolWork(work);
+                }
+            });
+        }
+        for (auto& t : submitters) {
+            t.join();
+        }
+        if (row.closeEarly) {
+            CloseThreadpool(pool);
+        }
+        ASSERT_EQ(WaitForSingleObject(load.finished, 120000), WAIT_OBJECT_0);
+        if (!row.closeEarly) {
+            CloseThreadpool(pool);
+        }
+        EXPECT_EQ(load.done.load(), load.total);
+        EXPECT_LE(load.peak.load(), static_cast<int>(row.maximum));
+        EXPECT_LE(load.thread_ids.size(), row.maximum) << "a thread beyond the maximum was made";
     }
-    for (auto& t : submitters) {
-        t.join();
-    }
-    CloseThreadpool(pool);
-    ASSERT_EQ(WaitForSingleObject(load.finished, 120000), WAIT_OBJECT_0);
-    EXPECT_LE(load.peak.load(), 4);
 }
 
 }  // namespace
