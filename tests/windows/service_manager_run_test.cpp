@@ -1,5 +1,4 @@
-// The service started by the service manager: the states it reports on the way to RUNNING,
-// the controls it accepts there, and the client brought fully up inside it.
+// What the client does to its own service once it runs under the service manager.
 
 #include <gtest/gtest.h>
 
@@ -10,24 +9,6 @@ namespace scm_suite {
 namespace {
 
 class ServiceRunTest : public ServiceManagerTest {};
-
-TEST_F(ServiceRunTest, StartsThroughPendingToRunningAndInitialisesTheClientFully) {
-    ASSERT_NO_FATAL_FAILURE(Install());
-    ASSERT_NO_FATAL_FAILURE(SetDemandStart());
-    StateTrace trace;
-    ASSERT_NO_FATAL_FAILURE(Start(trace, "start-to-running-ms"));
-    EXPECT_TRUE(LegalOrder(trace.states, SERVICE_RUNNING));
-    EXPECT_EQ(trace.last.dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
-
-    constexpr DWORD kAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
-                                SERVICE_ACCEPT_PRESHUTDOWN | SERVICE_ACCEPT_POWEREVENT |
-                                SERVICE_ACCEPT_SESSIONCHANGE | SERVICE_ACCEPT_TIMECHANGE;
-    EXPECT_EQ(trace.last.dwControlsAccepted & kAccepted, kAccepted)
-        << std::hex << "controls accepted when RUNNING: 0x" << trace.last.dwControlsAccepted
-        << ", missing 0x" << (kAccepted & ~trace.last.dwControlsAccepted);
-
-    ASSERT_NO_FATAL_FAILURE(WaitForFullInit());
-}
 
 // After its first successful registration the client brings its start type back in line
 // with policy; with the default stand-ins that is plain automatic.

@@ -1,5 +1,7 @@
 #include "service_manager_status.h"
 
+#include <algorithm>
+#include <iterator>
 #include <thread>
 
 namespace scm_suite {
@@ -7,20 +9,14 @@ namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
 
-// Position in the one order a start and a stop may go through; -1 for any other state.
+// The one order a start and a stop may go through.
+constexpr DWORD kOrder[] = {SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOP_PENDING,
+                            SERVICE_STOPPED};
+
+// Position in kOrder; -1 for any other state.
 int Rank(DWORD state) {
-    switch (state) {
-        case SERVICE_START_PENDING:
-            return 0;
-        case SERVICE_RUNNING:
-            return 1;
-        case SERVICE_STOP_PENDING:
-            return 2;
-        case SERVICE_STOPPED:
-            return 3;
-        default:
-            return -1;
-    }
+    const auto* at = std::find(std::begin(kOrder), std::end(kOrder), state);
+    return at == std::end(kOrder) ? -1 : static_cast<int>(at - std::begin(kOrder));
 }
 
 }  // namespace
@@ -76,12 +72,6 @@ std::string StateName(DWORD state) {
             return "STOP_PENDING";
         case SERVICE_RUNNING:
             return "RUNNING";
-        case SERVICE_CONTINUE_PENDING:
-            return "CONTINUE_PENDING";
-        case SERVICE_PAUSE_PENDING:
-            return "PAUSE_PENDING";
-        case SERVICE_PAUSED:
-            return "PAUSED";
         default:
             return "state " + std::to_string(state);
     }

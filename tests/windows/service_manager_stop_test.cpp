@@ -1,5 +1,6 @@
-// Stopping the service through the service manager, starting it again in a new process, and
-// removing it with `orvsvc.exe uninstall`.
+// The service's run under the service manager: the states it reports on the way to RUNNING and
+// the controls it accepts there, stopping it, starting it again in a new process, and removing
+// it with `orvsvc.exe uninstall`.
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,21 @@ class ServiceStopTest : public ServiceManagerTest {
     }
 };
 
-TEST_F(ServiceStopTest, StopsThroughPendingToStoppedAfterTakingTheClientDown) {
+TEST_F(ServiceStopTest, RunsThroughPendingStatesAndStopsAfterTakingTheClientDown) {
     ASSERT_NO_FATAL_FAILURE(Install());
     ASSERT_NO_FATAL_FAILURE(SetDemandStart());
     StateTrace trace;
-    ASSERT_NO_FATAL_FAILURE(RunOnce(trace, "start-to-running-ms", "stop-to-stopped-ms"));
+    ASSERT_NO_FATAL_FAILURE(Start(trace, "start-to-running-ms"));
+    EXPECT_TRUE(LegalOrder(trace.states, SERVICE_RUNNING));
+    EXPECT_EQ(trace.last.dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+    constexpr DWORD kAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN |
+                                SERVICE_ACCEPT_PRESHUTDOWN | SERVICE_ACCEPT_POWEREVENT |
+                                SERVICE_ACCEPT_SESSIONCHANGE | SERVICE_ACCEPT_TIMECHANGE;
+    EXPECT_EQ(trace.last.dwControlsAccepted & kAccepted, kAccepted)
+        << std::hex << "controls accepted when RUNNING: 0x" << trace.last.dwControlsAccepted
+        << ", missing 0x" << (kAccepted & ~trace.last.dwControlsAccepted);
+    ASSERT_NO_FATAL_FAILURE(WaitForFullInit());
+    ASSERT_NO_FATAL_FAILURE(Stop(trace, "stop-to-stopped-ms"));
 
     EXPECT_TRUE(LegalOrder(trace.states, SERVICE_STOPPED));
     EXPECT_GE(trace.elapsed, kLibraryStopAtLeast)
