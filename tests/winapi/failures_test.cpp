@@ -60,7 +60,7 @@ TEST_F(FailureInjectionTest, AlwaysFailsUntilCleared) {
     CloseServiceHandle(scm);
 }
 
-TEST_F(FailureInjectionTest, ComAndRegistryCallsReturnTheInjectedCode) {
+TEST_F(FailureInjectionTest, ComRegistryAndKernelObjectCallsFailWithTheInjectedCode) {
     winsim::failures::FailNext(Call::CoInitializeEx, 1, E_OUTOFMEMORY);
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), E_OUTOFMEMORY);
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK)
@@ -71,9 +71,7 @@ TEST_F(FailureInjectionTest, ComAndRegistryCallsReturnTheInjectedCode) {
     EXPECT_EQ(
         RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE", L"X", RRF_RT_ANY, nullptr, nullptr, nullptr),
         ERROR_ACCESS_DENIED);
-}
 
-TEST_F(FailureInjectionTest, KernelObjectCreationAndWaitsFail) {
     winsim::failures::FailNext(Call::CreateMutex, 1, ERROR_ACCESS_DENIED);
     EXPECT_EQ(CreateMutexW(nullptr, TRUE, L"Global\\_OrvRunningMutex"), nullptr);
     EXPECT_FALSE(winsim::objects::NamedObjectExists(L"Global\\_OrvRunningMutex"));
@@ -111,10 +109,6 @@ TEST_F(FailureInjectionTest, EventRenderingFails) {
     EXPECT_EQ(outcome.error, static_cast<DWORD>(ERROR_EVT_INVALID_EVENT_DATA));
     EvtClose(subscription);
 }
-
-}  // namespace
-
-namespace {
 
 // This test program's own file name, for aiming a failure at the calls made from it.
 std::string ThisProgram() {

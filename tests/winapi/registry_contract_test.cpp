@@ -88,41 +88,24 @@ TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirOwn) {
     RegCloseKey(again);
 }
 
-TEST_F(RegistryTest, GetValueReportsSizesTypesAndMissingItems) {
+TEST_F(RegistryTest, GetValueReportsSizesAndMissingItems) {
     const std::wstring text = L"IMAGE_STATE_COMPLETE";
     ASSERT_EQ(SetString(key_, L"ImageState", text), ERROR_SUCCESS);
-    const DWORD one = 1;
-    ASSERT_EQ(RegSetValueExW(key_, L"Flag", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-                             sizeof(one)),
-              ERROR_SUCCESS);
-
     const DWORD needed = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     DWORD size = 0;
-    DWORD type = REG_NONE;
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ, &type, nullptr, &size),
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ, nullptr, nullptr, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(size, needed);
-    EXPECT_EQ(type, REG_SZ);
 
-    std::vector<wchar_t> small(text.size());
-    size = static_cast<DWORD>(small.size() * sizeof(wchar_t));
-    EXPECT_EQ(
-        RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ, nullptr, small.data(), &size),
-        ERROR_MORE_DATA);
+    wchar_t small[4];
+    std::fill(std::begin(small), std::end(small), L'#');
+    size = sizeof(small);
+    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_SZ | RRF_ZEROONFAILURE, nullptr,
+                           small, &size),
+              ERROR_MORE_DATA);
     EXPECT_EQ(size, needed);
-
-    DWORD flag = 0;
-    size = sizeof(flag);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Flag", RRF_RT_REG_DWORD, nullptr, &flag, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(flag, 1u);
-    size = sizeof(flag);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"ImageState", RRF_RT_REG_DWORD, nullptr, &flag, &size),
-              ERROR_UNSUPPORTED_TYPE);
-    wchar_t buffer[32];
-    size = sizeof(buffer);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Flag", RRF_RT_REG_SZ, nullptr, buffer, &size),
-              ERROR_UNSUPPORTED_TYPE);
+    EXPECT_EQ(small[0], L'\0');
+    EXPECT_EQ(small[3], L'\0');
 
     EXPECT_EQ(RegGetValueW(key_, nullptr, L"Missing", RRF_RT_ANY, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
@@ -198,44 +181,46 @@ TEST_F(RegistryTest, DeletingKeysFollowsWindowsRules) {
 }
 
 TEST_F(RegistryTest, TypeRestrictionsFollowTheRrfFlags) {
+    ASSERT_EQ(SetString(key_, L"Text", L"IMAGE_STATE_COMPLETE"), ERROR_SUCCESS);
     ASSERT_EQ(SetString(key_, L"Path", L"%SystemRoot%\\x", REG_EXPAND_SZ), ERROR_SUCCESS);
-    const BYTE four[4] = {1, 0, 0, 0};
-    const BYTE three[3] = {1, 0, 0};
-    ASSERT_EQ(RegSetValueExW(key_, L"Four", 0, REG_BINARY, four, sizeof(four)), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(key_, L"Three", 0, REG_BINARY, three, sizeof(three)), ERROR_SUCCESS);
+    const BYTE one[4] = {1, 0, 0, 0};
+    ASSERT_EQ(RegSetValueExW(key_, L"Dword", 0, REG_DWORD, one, sizeof(one)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key_, L"Four", 0, REG_BINARY, one, sizeof(one)), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key_, L"Three", 0, REG_BINARY, one, 3), ERROR_SUCCESS);
 
-    DWORD type = REG_NONE;
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ, &type, nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ) << "an expandable string is handed out expanded";
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ, &type, nullptr, nullptr),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type,
-                           nullptr, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_EXPAND_SZ);
-    EXPECT_EQ(
-        RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ | RRF_NOEXPAND, &type, nullptr, nullptr),
-        ERROR_UNSUPPORTED_TYPE);
-
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Four", RRF_RT_DWORD, &type, &value, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(value, 1u);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Three", RRF_RT_DWORD, &type, &value, &size),
-              ERROR_DATATYPE_MISMATCH);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Four", RRF_RT_REG_DWORD, &type, &value, &size),
-              ERROR_UNSUPPORTED_TYPE);
-
-    wchar_t small[4];
-    std::fill(std::begin(small), std::end(small), L'#');
-    size = sizeof(small);
-    EXPECT_EQ(RegGetValueW(key_, nullptr, L"Path", RRF_RT_REG_SZ | RRF_ZEROONFAILURE, nullptr,
-                           small, &size),
-              ERROR_MORE_DATA);
-    EXPECT_EQ(small[0], L'\0');
-    EXPECT_EQ(small[3], L'\0');
+    const struct {
+        const wchar_t* value;
+        DWORD flags;
+        LSTATUS status;
+        DWORD type = REG_NONE;  // handed out on success
+    } cases[] = {
+        {L"Text", RRF_RT_REG_SZ, ERROR_SUCCESS, REG_SZ},
+        {L"Text", RRF_RT_REG_DWORD, ERROR_UNSUPPORTED_TYPE},
+        {L"Dword", RRF_RT_REG_DWORD, ERROR_SUCCESS, REG_DWORD},
+        {L"Dword", RRF_RT_REG_SZ, ERROR_UNSUPPORTED_TYPE},
+        // An expandable string is handed out expanded, as REG_SZ, unless RRF_NOEXPAND.
+        {L"Path", RRF_RT_REG_SZ, ERROR_SUCCESS, REG_SZ},
+        {L"Path", RRF_RT_REG_EXPAND_SZ, ERROR_INVALID_PARAMETER},
+        {L"Path", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, ERROR_SUCCESS, REG_EXPAND_SZ},
+        {L"Path", RRF_RT_REG_SZ | RRF_NOEXPAND, ERROR_UNSUPPORTED_TYPE},
+        // RRF_RT_DWORD also takes four bytes of REG_BINARY.
+        {L"Four", RRF_RT_DWORD, ERROR_SUCCESS, REG_BINARY},
+        {L"Three", RRF_RT_DWORD, ERROR_DATATYPE_MISMATCH},
+        {L"Four", RRF_RT_REG_DWORD, ERROR_UNSUPPORTED_TYPE},
+    };
+    for (const auto& c : cases) {
+        BYTE data[512] = {};
+        DWORD size = sizeof(data);
+        DWORD type = REG_NONE;
+        EXPECT_EQ(RegGetValueW(key_, nullptr, c.value, c.flags, &type, data, &size), c.status)
+            << c.value << " with flags 0x" << std::hex << c.flags;
+        if (c.status == ERROR_SUCCESS) {
+            EXPECT_EQ(type, c.type) << c.value << " with flags 0x" << std::hex << c.flags;
+        }
+        if (c.status == ERROR_SUCCESS && c.type != REG_SZ && c.type != REG_EXPAND_SZ) {
+            EXPECT_EQ(data[0], 1) << c.value;
+        }
+    }
 }
 
 }  // namespace

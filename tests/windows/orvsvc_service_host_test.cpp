@@ -132,7 +132,7 @@ class ServiceHostTest : public ::testing::Test {
         const std::vector<std::string> entries = journal_.Entries();
         auto next = entries.begin();
         for (const std::string& call :
-             {"OnStart", "control " + std::to_string(control), "OnStop"}) {
+             std::vector<std::string>{"OnStart", "control " + std::to_string(control), "OnStop"}) {
             next = std::find(next, entries.end(), call);
             EXPECT_NE(next, entries.end()) << call << " missing or out of order";
         }

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "service_manager_handles.h"
 #include "service_manager_host.h"
 #include "service_manager_log.h"
+#include "service_manager_platform.h"
 #include "service_manager_status.h"
 
 namespace scm_suite {

@@ -6,11 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "service_manager_config.h"
 #include "service_manager_fixture.h"
 #include "service_manager_platform.h"
 #include "service_manager_scm.h"
-#include "service_manager_text.h"
 
 namespace scm_suite {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "service_manager_handles.h"
+#include "service_manager_platform.h"
 #include "winapi/windows_api.h"
 
 namespace scm_suite {

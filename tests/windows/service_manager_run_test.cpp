@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "service_manager_config.h"
 #include "service_manager_fixture.h"
+#include "service_manager_scm.h"
 
 namespace scm_suite {
 namespace {
