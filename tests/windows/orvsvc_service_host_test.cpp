@@ -164,7 +164,7 @@ std::vector<DWORD> States(const std::vector<SERVICE_STATUS>& statuses) {
 }
 
 // The states, exit code and accepted controls a stop reports are checked under the real
-// service manager (ServiceStopTest); here, the calls into the library and their order.
+// service manager (ServiceRunTest); here, the calls into the library and their order.
 TEST_F(ServiceHostTest, StopLeadsTheLibraryThroughItsLife) {
     ASSERT_NO_FATAL_FAILURE(EndWith(SERVICE_CONTROL_STOP));
 }
