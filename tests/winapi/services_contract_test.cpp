@@ -69,8 +69,8 @@ BOOL QueryLevel(SC_HANDLE service, DWORD level, BYTE* buffer, DWORD size, DWORD*
 std::vector<BYTE> QueryAll(SC_HANDLE service, DWORD level) {
     DWORD needed = 0;
     if (QueryLevel(service, level, nullptr, 0, &needed) ||
-        GetLastError() != static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER)) {
-        ADD_FAILURE() << "size query: error " << GetLastError();
+        GetLastError() != static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER) || needed == 0) {
+        ADD_FAILURE() << "size query: error " << GetLastError() << ", size " << needed;
         return {};
     }
     std::vector<BYTE> buffer(needed);
