@@ -52,7 +52,8 @@ void CloseThreadPool() {
         CloseThreadpool(g_threadPool);
         g_threadPool = nullptr;
     }
-    // Controls after this run on the process's default pool, where they find no service.
+    // Controls after this run on the process's default pool. Until the stop retires the
+    // service they still reach it; after that they find none.
     InitializeThreadpoolEnvironment(&g_callbackEnviron);
 }
 
