@@ -11,30 +11,11 @@
 #include <string_view>
 
 #include "shared/core_utility.h"
+#include "sim/common_base/base64url.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
 
 namespace {
-
-std::string Base64Url(std::string_view bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-    std::string text;
-    std::uint32_t buffer = 0;
-    int bits = 0;
-    for (const char byte : bytes) {
-        buffer = (buffer << 8U) | static_cast<unsigned char>(byte);
-        bits += 8;
-        while (bits >= 6) {
-            bits -= 6;
-            text.push_back(kAlphabet[(buffer >> bits) & 0x3FU]);
-        }
-    }
-    if (bits > 0) {
-        text.push_back(kAlphabet[(buffer << (6 - bits)) & 0x3FU]);
-    }
-    return text;
-}
 
 void Check(ORV::CoreUtility& utility, const std::string& token) {
     std::string payload;
@@ -62,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t split = input.find('\0');
     const std::string header = split == std::string::npos ? input : input.substr(0, split);
     const std::string claims = split == std::string::npos ? "{}" : input.substr(split + 1);
-    const std::string signedPart = Base64Url(header) + "." + Base64Url(claims);
+    const std::string signedPart =
+        orvsim::Base64UrlEncode(header) + "." + orvsim::Base64UrlEncode(claims);
     Check(utility, signedPart + "." + utility.GetSignature(signedPart));
     return 0;
 }

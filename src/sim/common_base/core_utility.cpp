@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "sim/common_base/base64url.h"
 #include "sim/common_base/registry_access.h"
 #include "sim/common_base/sha256.h"
 #include "sim/common_base/unicode.h"
@@ -34,57 +35,6 @@ std::wstring Setting(const wchar_t* name, const wchar_t* fallback) {
 std::string SigningKey() {
     auto key = orvsim::registry::ReadString(HKEY_LOCAL_MACHINE, kKeyPath, L"SigningKey");
     return key && !key->empty() ? orvsim::WideToUtf8(*key) : std::string(kDefaultSigningKey);
-}
-
-std::string Base64UrlEncode(std::string_view bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
-    std::string text;
-    std::uint32_t buffer = 0;
-    int bits = 0;
-    for (unsigned char byte : bytes) {
-        buffer = (buffer << 8) | byte;
-        bits += 8;
-        while (bits >= 6) {
-            bits -= 6;
-            text.push_back(kAlphabet[(buffer >> bits) & 0x3f]);
-        }
-    }
-    if (bits > 0) {
-        text.push_back(kAlphabet[(buffer << (6 - bits)) & 0x3f]);
-    }
-    return text;
-}
-
-std::optional<std::string> Base64UrlDecode(std::string_view text) {
-    std::string bytes;
-    std::uint32_t buffer = 0;
-    int bits = 0;
-    for (char c : text) {
-        int value = -1;
-        if (c >= 'A' && c <= 'Z') {
-            value = c - 'A';
-        } else if (c >= 'a' && c <= 'z') {
-            value = c - 'a' + 26;
-        } else if (c >= '0' && c <= '9') {
-            value = c - '0' + 52;
-        } else if (c == '-') {
-            value = 62;
-        } else if (c == '_') {
-            value = 63;
-        } else if (c == '=') {
-            break;
-        } else {
-            return std::nullopt;
-        }
-        buffer = (buffer << 6) | static_cast<std::uint32_t>(value);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes.push_back(static_cast<char>((buffer >> bits) & 0xff));
-        }
-    }
-    return bytes;
 }
 
 std::optional<Json::Value> ParseJson(const std::string& text) {
@@ -122,8 +72,8 @@ CheckedToken CheckToken(const std::string& token, bool verifyExpiry) {
         return checked;
     }
     const std::string_view signedPart(token.data(), secondDot);
-    auto header = Base64UrlDecode(std::string_view(token).substr(0, firstDot));
-    auto payload = Base64UrlDecode(signedPart.substr(firstDot + 1));
+    auto header = orvsim::Base64UrlDecode(std::string_view(token).substr(0, firstDot));
+    auto payload = orvsim::Base64UrlDecode(signedPart.substr(firstDot + 1));
     auto headerJson = header ? ParseJson(*header) : std::nullopt;
     auto claims = payload ? ParseJson(*payload) : std::nullopt;
     if (!headerJson || !claims) {
@@ -136,7 +86,8 @@ CheckedToken CheckToken(const std::string& token, bool verifyExpiry) {
         return checked;
     }
     const auto digest = orvsim::HmacSha256(SigningKey(), signedPart);
-    if (Base64UrlEncode(std::string(digest.begin(), digest.end())) != token.substr(secondDot + 1)) {
+    if (orvsim::Base64UrlEncode(std::string(digest.begin(), digest.end())) !=
+        token.substr(secondDot + 1)) {
         checked.reason = "bad signature";
         return checked;
     }
@@ -206,14 +157,15 @@ ORVCore::InvokeHttpResponse CoreUtility::InvokeHttpRequestImpl(
 
 std::string CoreUtility::GetSignatureImpl(const std::string& data) {
     const auto digest = orvsim::HmacSha256(SigningKey(), data);
-    std::string signature = Base64UrlEncode(std::string(digest.begin(), digest.end()));
+    std::string signature = orvsim::Base64UrlEncode(std::string(digest.begin(), digest.end()));
     orvsim::TraceCall(kComponent, "GetSignature", data.size());
     return signature;
 }
 
 bool CoreUtility::VerifySignatureImpl(const std::string& data, const std::string& signature) {
     const auto digest = orvsim::HmacSha256(SigningKey(), data);
-    const bool valid = Base64UrlEncode(std::string(digest.begin(), digest.end())) == signature;
+    const bool valid =
+        orvsim::Base64UrlEncode(std::string(digest.begin(), digest.end())) == signature;
     orvsim::TraceCall(kComponent, "VerifySignature", data.size(), valid);
     return valid;
 }
