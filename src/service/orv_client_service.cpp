@@ -2,6 +2,7 @@
 
 #include "platform/common_base/log.h"
 #include "platform/common_base/reg_monitor.h"
+#include "platform/shared_native/publisher_subscriber.h"
 
 // The remaining agent interfaces are complete here so that the shared pointers can be
 // released by this translation unit.
@@ -14,6 +15,8 @@ OrvClientService::OrvClientService(SERVICE_STATUS_HANDLE statusHandle)
       _hStatus(statusHandle) {}
 
 OrvClientService::~OrvClientService() {
+    // First, so that no notification reaches the object while it goes.
+    EndBusSubscription();
     // A take-down that an exception cut short has not ended and joined the threads; they end
     // on the stop event, and destroying a joinable thread would end the process.
     if (_hStopEvent != nullptr) {
@@ -49,6 +52,18 @@ OrvClientService::~OrvClientService() {
     _coreAdapterAgent.reset();
     _deviceRegistrationAgent.reset();
     _regMonitor.reset();
+}
+
+void OrvClientService::EndBusSubscription() {
+    std::wstring subscription;
+    {
+        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        subscription.swap(_busSubscription);
+    }
+    // Unsubscribe waits for a delivery in progress, so no lock of ours is held across it.
+    if (!subscription.empty()) {
+        ORVPublisherSubscriber::GetInstance()->Unsubscribe(subscription);
+    }
 }
 
 bool OrvClientService::IsServiceStopInitiated() {

@@ -141,6 +141,7 @@ class OrvClientService final {
     }
     void ReleaseHelperFactory() EXCLUDES(_helperFactoryMutex);
     void ReleaseFactories();
+    void EndBusSubscription();
 
     // Subscribes OnORVNotification to the bus unless a cleanup has been claimed: that cleanup
     // stops the bus, and a subscription made after it would outlive this object.
@@ -204,6 +205,9 @@ class OrvClientService final {
     // helper factories. A take-down cut short leaves it set, and the destructor releases them,
     // so that a restart does not adopt their singletons a second time.
     std::atomic<bool> _factoriesHeld{false};
+    // This object's bus subscription until the cleanup stops the bus; a take-down cut short
+    // before that leaves it, and the destructor ends it, since its handler calls this object.
+    std::wstring _busSubscription;  // under _cleanupMutex
     SERVICE_STATUS_HANDLE _hStatus;
     std::unique_ptr<ORV::CRegMonitor> _regMonitor;  // OnStart creates; Stop from Cleanup
 

@@ -25,7 +25,7 @@ void OrvClientService::SubscribeUnlessCleanupClaimed() {
     if (_cleanupStarted) {
         return;
     }
-    ORVPublisherSubscriber::GetInstance()->Subscribe(
+    _busSubscription = ORVPublisherSubscriber::GetInstance()->Subscribe(
         [this](ORVNotificationData& notification) { OnORVNotification(notification); }, false);
 }
 

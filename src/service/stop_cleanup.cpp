@@ -124,6 +124,11 @@ void OrvClientService::CleanupSteps() {
     SetEvent(_hStopEvent);
     bus->SetStopRequest();
     bus->Cleanup();
+    {
+        // The bus's cleanup has dropped every subscription, this object's among them.
+        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        _busSubscription.clear();
+    }
 
     if (!_fullyInitialized) {
         ORV::g_log.d(L"%s: calling uninit", kCleanupScope);
