@@ -31,6 +31,8 @@ struct Load {
 
 void CALLBACK LoadWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK work) {
     auto* load = static_cast<Load*>(context);
+    // Read before the count goes up: once it reaches the total, the test may destroy the load.
+    const int total = load->total;
     const int now = ++load->running;
     int seen = load->peak.load();
     while (now > seen && !load->peak.compare_exchange_weak(seen, now)) {
@@ -42,7 +44,7 @@ void CALLBACK LoadWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK work) {
     Sleep(1);
     --load->running;
     CloseThreadpoolWork(work);
-    if (++load->done == load->total) {
+    if (++load->done == total) {
         SetEvent(load->finished);
     }
 }
