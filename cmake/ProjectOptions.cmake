@@ -1,10 +1,14 @@
 # Warnings and sanitizers for the project's own targets: call orv_target_options(<target>).
 
 add_library(orv_warnings INTERFACE)
-target_compile_options(orv_warnings INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Werror
-  $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>)
+if(MSVC)
+  target_compile_options(orv_warnings INTERFACE /W4 /permissive- /utf-8 /Zc:__cplusplus)
+else()
+  target_compile_options(orv_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Werror
+    $<$<CXX_COMPILER_ID:Clang>:-Wthread-safety>)
+endif()
 
 # Valgrind 3.19 (Debian 12) cannot read the DWARF 5 that Clang writes by default and gives up
 # on the whole program (scripts/memcheck.sh); version 4 it reads.
