@@ -104,14 +104,18 @@ void OrvClientService::CreateSecondAgentGroup(Roster& roster) {
     roster[11] = Adopt(ORV::ExtensionModule::GetInstance(), _extensionModule);
     agents->SetExtensionModule(_extensionModule);
 
-    std::lock_guard<std::mutex> lock(_agentsMutex);
+    tsa::MutexViewLock lock(_agentsLock);
     _agents.reserve(roster.size());
     _agents.assign(roster.begin(), roster.end());
 }
 
 bool OrvClientService::InitializeAgents() {
     AgentInitializer* initializer = AgentInitializer::GetInstance();
-    initializer->SetORVAgents(_agents);
+    {
+        // UnInit may read the roster from the stop's thread meanwhile.
+        tsa::MutexViewLock lock(_agentsLock);
+        initializer->SetORVAgents(_agents);
+    }
     return initializer->InitializeAllAgents(_hStopEvent, _agentsMutex);
 }
 

@@ -57,7 +57,7 @@ OrvClientService::~OrvClientService() {
 void OrvClientService::EndBusSubscription() {
     std::wstring subscription;
     {
-        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        tsa::MutexLock lock(_cleanupMutex);
         subscription.swap(_busSubscription);
     }
     // Unsubscribe waits for a delivery in progress, so no lock of ours is held across it.

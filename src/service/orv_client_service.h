@@ -16,7 +16,6 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -173,41 +172,44 @@ class OrvClientService final {
     bool IsDelayedStartWanted();
     void EvaluateStartUpType();
 
-    // Filled by the worker thread under _agentsMutex; UnInit reads it under the same lock.
-    std::vector<IORVAgent*> _agents;
+    // Plain std::mutex: the agent initializer takes it by reference as that type. The
+    // service itself locks it through _agentsLock, which the analysis checks.
+    std::mutex _agentsMutex;
+    tsa::MutexView _agentsLock{_agentsMutex};
+    // Filled by the worker thread; UnInit reads it.
+    std::vector<IORVAgent*> _agents GUARDED_BY(_agentsLock);
 
     // Handles are created in the constructor and closed in the destructor; setting and
     // testing events is thread-safe.
     HANDLE _hStopEvent = nullptr;
     HANDLE _hRunningMutex = nullptr;  // worker thread only
     // Launched by OnStart, taken and joined by Cleanup, which may run on another thread.
-    std::mutex _workerThreadMutex;
-    std::unique_ptr<std::thread> _workerThread;       // under _workerThreadMutex
-    std::unique_ptr<std::thread> _startupTypeThread;  // under _agentsMutex
-    HRESULT _hResCoInit = E_UNEXPECTED;               // OnStart writes, Cleanup reads
+    tsa::Mutex _workerThreadMutex;
+    std::unique_ptr<std::thread> _workerThread GUARDED_BY(_workerThreadMutex);
+    std::unique_ptr<std::thread> _startupTypeThread GUARDED_BY(_agentsLock);
+    HRESULT _hResCoInit = E_UNEXPECTED;  // OnStart writes, Cleanup reads
     HANDLE _hFullInitEvent = nullptr;
     // Created by the worker before the watcher starts; closed by Cleanup after the join.
     std::atomic<HANDLE> _hStartupTypeChangeEvent{nullptr};
     HANDLE _hServiceStartedEvent = nullptr;
-    std::recursive_mutex _uninitMutex;
+    tsa::RecursiveMutex _uninitMutex;
     tsa::Mutex _timeChangeMutex;
     // Guards the process-wide helper factory, which Cleanup releases while controls may still
     // read it: a control gets its helper before the release or finds the factory empty.
     tsa::Mutex _helperFactoryMutex;
-    // Plain std::mutex: the agent initializer takes it by reference as that type.
-    std::mutex _agentsMutex;
     int64_t _lastTimeChangeNotification GUARDED_BY(_timeChangeMutex) = 0;
     std::atomic<bool> _cleanupStarted{false};
-    std::mutex _cleanupMutex;
-    std::condition_variable _cleanupDone;
-    std::atomic<bool> _cleanupInProgress{false};  // written under _cleanupMutex
+    tsa::Mutex _cleanupMutex;
+    tsa::CondVar _cleanupDone;
+    // Written under _cleanupMutex, which a waiter on _cleanupDone holds to read it.
+    std::atomic<bool> _cleanupInProgress{false};
     // True from the worker's factory set-up until Cleanup releases the process's agent and
     // helper factories. A take-down cut short leaves it set, and the destructor releases them,
     // so that a restart does not adopt their singletons a second time.
     std::atomic<bool> _factoriesHeld{false};
     // This object's bus subscription until the cleanup stops the bus; a take-down cut short
     // before that leaves it, and the destructor ends it, since its handler calls this object.
-    std::wstring _busSubscription;  // under _cleanupMutex
+    std::wstring _busSubscription GUARDED_BY(_cleanupMutex);
     SERVICE_STATUS_HANDLE _hStatus;
     std::unique_ptr<ORV::CRegMonitor> _regMonitor;  // OnStart creates; Stop from Cleanup
 
@@ -227,12 +229,12 @@ class OrvClientService final {
 
     std::atomic<bool> _fullyInitialized{false};
     std::atomic<bool> _serviceStarted{false};
-    DeviceContextEventMonitor* _deviceContextEventMonitor = nullptr;  // under _agentsMutex
-    KESCommandProcessor* _commandProcessor = nullptr;                 // under _agentsMutex
+    DeviceContextEventMonitor* _deviceContextEventMonitor GUARDED_BY(_agentsLock) = nullptr;
+    KESCommandProcessor* _commandProcessor GUARDED_BY(_agentsLock) = nullptr;
     // Set where the load's one take-down passes the command processor and the monitor. The
     // worker takes down what it starts after that itself: nothing else would.
-    bool _commandProcessorTakenDown = false;      // under _agentsMutex
-    bool _deviceContextMonitorTakenDown = false;  // under _agentsMutex
+    bool _commandProcessorTakenDown GUARDED_BY(_agentsLock) = false;
+    bool _deviceContextMonitorTakenDown GUARDED_BY(_agentsLock) = false;
 
     // The System event-log subscription, kept so that Cleanup can close it before the
     // object goes away: its callback must never reach a destroyed service.

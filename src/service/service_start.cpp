@@ -21,7 +21,7 @@ constexpr DWORD kStopProbeMs = 1000;
 void OrvClientService::SubscribeUnlessCleanupClaimed() {
     // The claim is made under _cleanupMutex, so the subscription either comes before it (and
     // the cleanup's bus stop ends it) or sees it and is not made.
-    std::lock_guard<std::mutex> lock(_cleanupMutex);
+    tsa::MutexLock lock(_cleanupMutex);
     if (_cleanupStarted) {
         return;
     }
@@ -60,7 +60,7 @@ void OrvClientService::OnStart(DWORD /*argc*/, LPWSTR* /*argv*/) {
             if (_regMonitor && _regMonitor->Init() && WaitOobeCompletion() &&
                 !IsServiceStopInitiated()) {
                 _serviceStarted.exchange(true);
-                std::lock_guard<std::mutex> lock(_workerThreadMutex);
+                tsa::MutexLock lock(_workerThreadMutex);
                 _workerThread = std::make_unique<std::thread>(
                     orvwin::StartThread([this] { OrvWorkerThread(); }));
                 ORV::g_log.d(L"%s: Service started", kScope);

@@ -25,7 +25,7 @@ constexpr int kTopicServiceStopping = 91;
 bool OrvClientService::ClaimCleanup() {
     // The claim and the in-progress mark are made together, so a loser never sees the one
     // without the other.
-    std::lock_guard<std::mutex> lock(_cleanupMutex);
+    tsa::MutexLock lock(_cleanupMutex);
     bool expected = false;
     if (!_cleanupStarted.compare_exchange_strong(expected, true)) {
         return false;
@@ -36,14 +36,14 @@ bool OrvClientService::ClaimCleanup() {
 
 void OrvClientService::MarkCleanupDone() {
     {
-        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        tsa::MutexLock lock(_cleanupMutex);
         _cleanupInProgress = false;
     }
-    _cleanupDone.notify_all();
+    _cleanupDone.NotifyAll();
 }
 
 std::unique_ptr<std::thread> OrvClientService::TakeWorkerThread() {
-    std::lock_guard<std::mutex> lock(_workerThreadMutex);
+    tsa::MutexLock lock(_workerThreadMutex);
     return std::move(_workerThread);
 }
 
@@ -61,7 +61,7 @@ void OrvClientService::ReleaseFactories() {
 void OrvClientService::JoinStartupTypeWatcher() {
     {
         // The watcher takes no lock of ours and ends on the stop event, set before this.
-        std::lock_guard<std::mutex> lock(_agentsMutex);
+        tsa::MutexViewLock lock(_agentsLock);
         if (_startupTypeThread && _startupTypeThread->joinable()) {
             _startupTypeThread->join();
             _startupTypeThread.reset();
@@ -80,8 +80,10 @@ void OrvClientService::OnStop() {
             Cleanup();
         } else {
             ORV::g_log.d(L"%s: Cleanup already started, waiting for completion", kStopScope);
-            std::unique_lock<std::mutex> lock(_cleanupMutex);
-            _cleanupDone.wait(lock, [this] { return !_cleanupInProgress; });
+            tsa::MutexLock lock(_cleanupMutex);
+            while (_cleanupInProgress) {
+                _cleanupDone.Wait(_cleanupMutex);
+            }
             ORV::g_log.d(L"%s: Cleanup completion confirmed", kStopScope);
         }
         ORV::g_log.d(L"%s: Service stopped", kStopScope);
@@ -108,7 +110,7 @@ void OrvClientService::Cleanup() {
 void OrvClientService::CleanupSteps() {
     ORV::g_log.d(L"%s: Enter", kCleanupScope);
     {
-        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        tsa::MutexLock lock(_cleanupMutex);
         _cleanupStarted = true;
         _cleanupInProgress = true;
     }
@@ -126,7 +128,7 @@ void OrvClientService::CleanupSteps() {
     bus->Cleanup();
     {
         // The bus's cleanup has dropped every subscription, this object's among them.
-        std::lock_guard<std::mutex> lock(_cleanupMutex);
+        tsa::MutexLock lock(_cleanupMutex);
         _busSubscription.clear();
     }
 

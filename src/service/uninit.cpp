@@ -17,24 +17,35 @@ namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::UnInit";
 
 // Set by the first UnInit that does its work and never cleared: a service restarted within
-// one load of the library takes no agent down a second time.
-bool g_uninitTriggered = false;  // under the service's _uninitMutex
+// one load of the library takes no agent down a second time. Process-wide, so its lock is
+// too: a second service object's UnInit does not hold the first one's _uninitMutex.
+tsa::Mutex g_uninitTriggeredMutex;
+bool g_uninitTriggered GUARDED_BY(g_uninitTriggeredMutex) = false;
+
+// True for the first caller in the load, which has then set the flag.
+bool ClaimUninit() {
+    tsa::MutexLock lock(g_uninitTriggeredMutex);
+    if (g_uninitTriggered) {
+        return false;
+    }
+    g_uninitTriggered = true;
+    return true;
+}
 }  // namespace
 
 void OrvClientService::UnInit() {
-    std::lock_guard<std::recursive_mutex> uninitLock(_uninitMutex);
-    if (g_uninitTriggered) {
+    tsa::RecursiveMutexLock uninitLock(_uninitMutex);
+    if (!ClaimUninit()) {
         ORV::g_log.d(L"%s: uninit already triggered", kScope);
         return;
     }
     ORV::g_log.d(L"%s: Service stop event received", kScope);
-    g_uninitTriggered = true;
 
     // Each agent goes down on a thread of its own; all are joined below, after the command
     // processor and the monitor, and never with _agentsMutex held.
     std::vector<IORVAgent*> roster;
     {
-        std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        tsa::MutexViewLock agentsLock(_agentsLock);
         roster = _agents;
     }
     std::vector<std::thread> uninitThreads;
@@ -43,7 +54,7 @@ void OrvClientService::UnInit() {
         if (current == nullptr) {
             continue;
         }
-        std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        tsa::MutexViewLock agentsLock(_agentsLock);
         if (!current->IsInitialized()) {
             continue;
         }
@@ -58,7 +69,7 @@ void OrvClientService::UnInit() {
     }
 
     {
-        std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        tsa::MutexViewLock agentsLock(_agentsLock);
         _commandProcessorTakenDown = true;
         if (_commandProcessor != nullptr) {
             ORV::g_log.d(L"%s: UnInit called for KESCommandProcessor", kScope);
@@ -67,7 +78,7 @@ void OrvClientService::UnInit() {
         }
     }
     {
-        std::lock_guard<std::mutex> agentsLock(_agentsMutex);
+        tsa::MutexViewLock agentsLock(_agentsLock);
         _deviceContextMonitorTakenDown = true;
         if (_deviceContextEventMonitor != nullptr) {
             ORV::g_log.d(L"%s: Stopping Global Context Event Monitor", kScope);

@@ -130,7 +130,7 @@ void OrvClientService::CreateRunningMutex() {
 }
 
 void OrvClientService::StartDeviceContextMonitor() {
-    std::lock_guard<std::mutex> lock(_agentsMutex);
+    tsa::MutexViewLock lock(_agentsLock);
     ORV::g_log.d(L"%s: Initializing DeviceContext Event Monitor", kScope);
     _deviceContextEventMonitor = DeviceContextEventMonitor::GetInstance();
     _deviceContextEventMonitor->Start();
@@ -153,14 +153,14 @@ bool OrvClientService::SetUpStartupTypeHandling() {
         return true;
     }
     _hStartupTypeChangeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    std::lock_guard<std::mutex> lock(_agentsMutex);
+    tsa::MutexViewLock lock(_agentsLock);
     _startupTypeThread = std::make_unique<std::thread>(
         orvwin::StartThread([this] { CheckAndUpdateORVStartUpType(); }));
     return false;
 }
 
 void OrvClientService::InitializeCommandProcessor() {
-    std::lock_guard<std::mutex> lock(_agentsMutex);
+    tsa::MutexViewLock lock(_agentsLock);
     _commandProcessor = KESCommandProcessor::GetInstance();
     ORV::g_log.d(L"%s: Init called for KESCommandProcessor", kScope);
     _commandProcessor->Init();

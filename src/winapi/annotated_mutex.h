@@ -46,7 +46,23 @@ class CAPABILITY("mutex") RecursiveMutex {
     std::recursive_mutex m_;
 };
 
-// Holds a Mutex or RecursiveMutex for its scope.
+// A std::mutex that must stay that type (an interface elsewhere takes it by reference), as
+// the analysis sees it: lock it through the view and mark what it guards GUARDED_BY(view).
+// Whoever locks the std::mutex itself is outside the analysis.
+class CAPABILITY("mutex") MutexView {
+  public:
+    explicit MutexView(std::mutex& m) : m_(m) {}
+    MutexView(const MutexView&) = delete;
+    MutexView& operator=(const MutexView&) = delete;
+
+    void lock() ACQUIRE() { m_.lock(); }
+    void unlock() RELEASE() { m_.unlock(); }
+
+  private:
+    std::mutex& m_;
+};
+
+// Holds a Mutex, RecursiveMutex or MutexView for its scope.
 template <typename M>
 class SCOPED_CAPABILITY BasicLock {
   public:
@@ -61,6 +77,7 @@ class SCOPED_CAPABILITY BasicLock {
 
 using MutexLock = BasicLock<Mutex>;
 using RecursiveMutexLock = BasicLock<RecursiveMutex>;
+using MutexViewLock = BasicLock<MutexView>;
 
 // A condition variable bound to tsa::Mutex. The caller holds the mutex across each call;
 // as with std::condition_variable, wake-ups may be spurious, so re-test in a loop.
