@@ -22,7 +22,6 @@ namespace {
 
 using orvsim::ArrangedException;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 using Received = std::vector<std::pair<int, int>>;  // (topic, event state)
 

@@ -22,7 +22,7 @@ TEST_F(NotificationDataTest, ZarnExtensionAndConfigChangeAreReadIndependently) {
         {LR"({"messageType": "campaign", "actionType": "show"})", true, false, false},
         {LR"({"provider": "EXTENSION", "configChangeDuringStartup": true})", false, true, true},
         {LR"({"provider": "Extension", "messageType": "campaign"})", true, true, false},
-        {LR"({"provider": "zarn"})", false, false, false},  // only a message type makes it Zarn
+        {LR"({"provider": "zarn", "configChangeDuringStartup": false})", false, false, false},
         {LR"({"messageType": "", "configChangeDuringStartup": "true"})", false, false, false},
     };
     for (const Case& c : cases) {

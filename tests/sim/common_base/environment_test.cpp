@@ -11,7 +11,6 @@
 #include "sim/common_base/control.h"
 #include "test_support.h"
 #include "winapi/sim/clock.h"
-#include "winapi/sim/registry.h"
 
 namespace {
 
@@ -71,37 +70,23 @@ TEST_F(EnvironmentTest, ComInitEndsWhatItStarted) {
     }).join();
 }
 
-TEST_F(EnvironmentTest, RealmComesFromTheRegistryAndTagsOperationalEvents) {
+// The realm read from the registry and handed on runs end to end in the start-up tests.
+TEST_F(EnvironmentTest, NoRealmClearsTheTextAndOperationalEventsKeepOnlyTheNewest) {
     std::wstring realm = L"stale";
-    auto provider = ORV::EpUrlProvider::GetInstance();
-    EXPECT_FALSE(provider->GetRealm(realm));
+    EXPECT_FALSE(ORV::EpUrlProvider::GetInstance()->GetRealm(realm));
     EXPECT_TRUE(realm.empty());
-    winsim::registry::SetString(orvsim::kRealmKeyPath, orvsim::kRealmValueName, L"contoso");
-    ASSERT_TRUE(provider->GetRealm(realm));
-    EXPECT_EQ(realm, L"contoso");
-
-    auto& manager = ORV::OperationalEventsManager::GetInstance();
-    manager.SetORVRealm(realm);
-    Json::Value context(Json::objectValue);
-    context["context"] = "Service";
-    manager.HandleEvent(static_cast<ORV::OperationalEventType>(1),
-                        static_cast<ORV::OperationalEventLevel>(2), "2024-05-01T12:00:00.000Z",
-                        context);
-    const auto events = orvsim::OperationalEvents();
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].eventType, 1);
-    EXPECT_EQ(events[0].realm, "contoso");
-    EXPECT_EQ(events[0].data["context"].asString(), "Service");
 
     // A host that runs for long keeps only the newest events.
-    for (int i = 0; i < 1000; ++i) {
+    auto& manager = ORV::OperationalEventsManager::GetInstance();
+    Json::Value context(Json::objectValue);
+    for (int i = 0; i < 1001; ++i) {
         manager.HandleEvent(static_cast<ORV::OperationalEventType>(2),
                             static_cast<ORV::OperationalEventLevel>(2), std::to_string(i), context);
     }
     const auto kept = orvsim::OperationalEvents();
     ASSERT_EQ(kept.size(), 1000u);
-    EXPECT_EQ(kept.front().timestamp, "0");
-    EXPECT_EQ(kept.back().timestamp, "999");
+    EXPECT_EQ(kept.front().timestamp, "1");
+    EXPECT_EQ(kept.back().timestamp, "1000");
 }
 
 TEST_F(EnvironmentTest, FactoryReleaseDropsItsReferences) {
