@@ -32,60 +32,51 @@ struct DynamicSymbol {
     std::optional<std::uint64_t> size;  // bytes, when nm knows it
 };
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
 // Runs a command and returns what it wrote to standard output.
 std::string Run(const std::string& command) {
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) {
-        throw std::runtime_error("cannot run: " + command);
-    }
     std::string output;
     std::array<char, 4096> buffer{};
-    std::size_t read = 0;
-    while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) {
+    for (std::size_t read = 0;
+         pipe && (read = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0;) {
         output.append(buffer.data(), read);
     }
-    if (pclose(pipe.release()) != 0) {
+    if (!pipe || pclose(pipe.release()) != 0) {
         throw std::runtime_error("failed: " + command);
     }
     return output;
 }
 
-// A C++ symbol name demangled; nullopt when it is not one.
-std::optional<std::string> Demangle(const std::string& mangled) {
-    if (mangled.rfind("_Z", 0) != 0) {
-        return std::nullopt;
-    }
+// A C++ symbol name demangled, then written as exported_symbols.txt does: "[abi:cxx11]"
+// tags dropped and std::string, std::wstring and std::vector<std::wstring> in their short
+// forms. The mangled name when it is not C++.
+std::string Readable(const std::string& mangled) {
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> text(
-        abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status), std::free);
+        mangled.rfind("_Z", 0) == 0
+            ? abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status)
+            : nullptr,
+        std::free);
     if (status != 0 || !text) {
-        return std::nullopt;
+        return mangled;
     }
-    return std::string(text.get());
-}
-
-// Writes standard types as exported_symbols.txt does: "[abi:cxx11]" tags dropped and
-// std::string, std::wstring and std::vector<std::wstring> in their short forms.
-std::string ShortenStandardNames(std::string name) {
-    ReplaceAll(name, "[abi:cxx11]", "");
-    ReplaceAll(name,
-               "std::__cxx11::basic_string<wchar_t, std::char_traits<wchar_t>, "
-               "std::allocator<wchar_t> >",
-               "std::wstring");
-    ReplaceAll(name,
-               "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >",
-               "std::string");
-    // The demangler separates closing brackets ("> >"), also after a shortened name.
-    ReplaceAll(name, "std::wstring >", "std::wstring>");
-    ReplaceAll(name, "std::vector<std::wstring, std::allocator<std::wstring> >",
-               "std::vector<std::wstring>");
+    std::string name = text.get();
+    const std::pair<const char*, const char*> shortForms[] = {
+        {"[abi:cxx11]", ""},
+        {"std::__cxx11::basic_string<wchar_t, std::char_traits<wchar_t>, std::allocator<wchar_t> >",
+         "std::wstring"},
+        {"std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >",
+         "std::string"},
+        // The demangler separates closing brackets ("> >"), also after a shortened name.
+        {"std::wstring >", "std::wstring>"},
+        {"std::vector<std::wstring, std::allocator<std::wstring> >", "std::vector<std::wstring>"},
+    };
+    for (const auto& [from, to] : shortForms) {
+        for (std::size_t at = name.find(from); at != std::string::npos;
+             at = name.find(from, at + std::char_traits<char>::length(to))) {
+            name.replace(at, std::char_traits<char>::length(from), to);
+        }
+    }
     return name;
 }
 
@@ -103,14 +94,11 @@ std::vector<DynamicSymbol> ReadDynamicSymbols(const std::string& path) {
         if ((tokens.size() != 3 && tokens.size() != 4) || tokens[tokens.size() - 2].size() != 1) {
             continue;
         }
-        DynamicSymbol symbol;
-        symbol.mangled = tokens.back();
-        symbol.type = tokens[tokens.size() - 2][0];
+        DynamicSymbol symbol{
+            tokens.back(), Readable(tokens.back()), tokens[tokens.size() - 2][0], {}};
         if (tokens.size() == 4) {
             symbol.size = std::stoull(tokens[1], nullptr, 16);
         }
-        const std::optional<std::string> demangled = Demangle(symbol.mangled);
-        symbol.name = demangled ? ShortenStandardNames(*demangled) : symbol.mangled;
         symbols.push_back(std::move(symbol));
     }
     return symbols;
@@ -125,8 +113,7 @@ std::set<std::string> ReadExpected(const std::string& path) {
         throw std::runtime_error("cannot read " + path);
     }
     std::set<std::string> names;
-    std::string line;
-    while (std::getline(file, line)) {
+    for (std::string line; std::getline(file, line);) {
         line.erase(0, line.find_first_not_of(" \t"));
         line.erase(line.find_last_not_of(" \t\r") + 1);
         if (!line.empty() && line[0] != '#') {
@@ -163,25 +150,22 @@ bool InStandardNamespace(const std::string& mangled) {
     return false;
 }
 
-bool IsWeak(char type) {
-    return type == 'W' || type == 'V' || type == 'u' || type == 'w' || type == 'v';
-}
-
 class ExportsTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        symbols_ = new std::vector<DynamicSymbol>(ReadDynamicSymbols(ORV_SERVICE_LIBRARY));
-        expected_ = new std::set<std::string>(ReadExpected(ORV_EXPORTED_SYMBOLS));
+    static const std::vector<DynamicSymbol>& Symbols() {
+        static const auto* symbols =
+            new std::vector<DynamicSymbol>(ReadDynamicSymbols(ORV_SERVICE_LIBRARY));
+        return *symbols;
     }
-    static void TearDownTestSuite() {
-        delete symbols_;
-        delete expected_;
+    static const std::set<std::string>& Expected() {
+        static const auto* expected = new std::set<std::string>(ReadExpected(ORV_EXPORTED_SYMBOLS));
+        return *expected;
     }
 
     static const DynamicSymbol* Find(const std::string& name) {
-        const auto found = std::find_if(symbols_->begin(), symbols_->end(),
+        const auto found = std::find_if(Symbols().begin(), Symbols().end(),
                                         [&](const DynamicSymbol& s) { return s.name == name; });
-        return found == symbols_->end() ? nullptr : &*found;
+        return found == Symbols().end() ? nullptr : &*found;
     }
 
     // A symbol the toolchain exports on its own: a weak instantiation of a standard-library
@@ -189,17 +173,18 @@ class ExportsTest : public ::testing::Test {
     // a class whose virtual table we export, and, in builds with UndefinedBehaviorSanitizer,
     // the type information of function types that its function check emits.
     static bool IsRuntimeSymbol(const DynamicSymbol& symbol) {
-        if (!IsWeak(symbol.type) && symbol.type != 'D' && symbol.type != 'R') {
+        const bool weak = std::string("WVuwv").find(symbol.type) != std::string::npos;
+        if (!weak && symbol.type != 'D' && symbol.type != 'R') {
             return false;
         }
         for (const char* prefix : {"typeinfo for ", "typeinfo name for "}) {
             if (symbol.name.rfind(prefix, 0) == 0 &&
-                expected_->count("vtable for " +
+                Expected().count("vtable for " +
                                  symbol.name.substr(std::char_traits<char>::length(prefix))) != 0) {
                 return true;
             }
         }
-        if (!IsWeak(symbol.type)) {
+        if (!weak) {
             return false;
         }
 #if defined(ORV_UNDEFINED_SANITIZER)
@@ -209,25 +194,19 @@ class ExportsTest : public ::testing::Test {
 #endif
         return InStandardNamespace(symbol.mangled);
     }
-
-    static std::vector<DynamicSymbol>* symbols_;
-    static std::set<std::string>* expected_;
 };
 
-std::vector<DynamicSymbol>* ExportsTest::symbols_ = nullptr;
-std::set<std::string>* ExportsTest::expected_ = nullptr;
-
 TEST_F(ExportsTest, ExportsEveryListedMemberAndNothingElseOfOurs) {
-    ASSERT_GT(expected_->size(), 100u);
+    ASSERT_GT(Expected().size(), 100u);
     std::vector<std::string> missing, leaks;
-    for (const std::string& name : *expected_) {
+    for (const std::string& name : Expected()) {
         if (Find(name) == nullptr) {
             missing.push_back(name);
         }
     }
     // A symbol without C++ linkage is never listed, so it shows up here too.
-    for (const DynamicSymbol& symbol : *symbols_) {
-        if (expected_->count(symbol.name) == 0 && kLinkerMarkers.count(symbol.name) == 0 &&
+    for (const DynamicSymbol& symbol : Symbols()) {
+        if (Expected().count(symbol.name) == 0 && kLinkerMarkers.count(symbol.name) == 0 &&
             !IsRuntimeSymbol(symbol)) {
             leaks.push_back(std::string(1, symbol.type) + " " + symbol.name);
         }
@@ -259,10 +238,6 @@ TEST_F(ExportsTest, VirtualTablesAndRegistryPathAreData) {
 }
 
 TEST_F(ExportsTest, RuntimeRuleLetsOnlyItsOwnKindThrough) {
-    const auto runtime = [](const std::string& mangled, char type) {
-        const std::string name = ShortenStandardNames(Demangle(mangled).value());
-        return IsRuntimeSymbol(DynamicSymbol{mangled, name, type, {}});
-    };
     const struct {
         const char* mangled;
         char type;
@@ -278,7 +253,8 @@ TEST_F(ExportsTest, RuntimeRuleLetsOnlyItsOwnKindThrough) {
         {"_ZTI7OrvInfo", 'V', false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(runtime(c.mangled, c.type), c.runtime) << c.mangled << " " << c.type;
+        EXPECT_EQ(IsRuntimeSymbol({c.mangled, Readable(c.mangled), c.type, {}}), c.runtime)
+            << c.mangled << " " << c.type;
     }
 }
 

@@ -1,11 +1,13 @@
 // The resource-owning wrapper and the helper types: EccEncryption's single deletion, the
-// utility interfaces' assignments and virtual tables, the exported registry path and the
-// telemetry command handler's move.
+// utility interfaces' assignments and virtual tables, the exported registry path, the
+// telemetry command handler's move and Version's operators.
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <functional>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "platform/core/core_api.h"
@@ -13,8 +15,8 @@
 #include "shared/ecc_encryption.h"
 #include "shared/send_telemetry_command_handler.h"
 #include "shared/shared_constants.h"
+#include "shared/version.h"
 #include "sim/trace.h"
-#include "test_peer.h"
 
 namespace ORV {
 struct SendTelemetryCommandParams {};  // the command's record; its fields do not matter here
@@ -23,8 +25,6 @@ struct SendTelemetryCommandParams {};  // the command's record; its fields do no
 // These tests look at moved-from objects on purpose.
 // NOLINTBEGIN(bugprone-use-after-move)
 namespace {
-
-using Peer = SharedTypesTestPeer;
 
 class HelpersTest : public ::testing::Test {
   protected:
@@ -121,6 +121,38 @@ TEST_F(HelpersTest, TelemetryHandlerMoveEmptiesTheSourcesSlots) {
     moved.duplicateHandler()(params);
     EXPECT_EQ(recollects, 2);
     EXPECT_EQ(duplicates, 1);
+}
+
+static_assert(std::is_trivially_copyable_v<Version>);
+static_assert(sizeof(Version) == 16);  // a plain value: copies and moves are the compiler's
+
+// Version's operators each map onto exactly one call of Equals or CompareTo.
+class VersionTest : public ::testing::Test {
+  protected:
+    // The operator's result, and how many calls of Equals and of CompareTo it made.
+    static std::tuple<bool, std::size_t, std::size_t> Measure(const std::function<bool()>& op) {
+        orvsim::ClearTrace();
+        const bool result = op();
+        return {result, orvsim::TraceCount("Version", "Equals"),
+                orvsim::TraceCount("Version", "CompareTo")};
+    }
+};
+
+TEST_F(VersionTest, EachOperatorMakesExactlyOneCall) {
+    Version a(10, 2, 345, 6);
+    Version b(10, 2, 345, 6);
+    using R = std::tuple<bool, std::size_t, std::size_t>;
+    EXPECT_EQ(Measure([&] { return a.operator==(b); }), R(true, 1, 0));
+    EXPECT_EQ(Measure([&] { return a.operator!=(b); }), R(false, 1, 0));
+    EXPECT_EQ(Measure([&] { return a.operator<(b); }), R(false, 0, 1));
+    EXPECT_EQ(Measure([&] { return a.operator<=(b); }), R(true, 0, 1));
+    EXPECT_EQ(Measure([&] { return a.operator>(b); }), R(false, 0, 1));
+    EXPECT_EQ(Measure([&] { return a.operator>=(b); }), R(true, 0, 1));
+
+    Version higher(10, 3, 0, 0);
+    EXPECT_EQ(Measure([&] { return a.operator<(higher); }), R(true, 0, 1));
+    EXPECT_EQ(Measure([&] { return higher.operator>=(a); }), R(true, 0, 1));
+    EXPECT_EQ(Measure([&] { return a.operator!=(higher); }), R(true, 1, 0));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shared/notification_data.h"
+#include "test_peer.h"
 
 // These tests look at moved-from objects on purpose.
 // NOLINTBEGIN(bugprone-use-after-move)
@@ -73,51 +74,30 @@ class NotificationDataTest : public ::testing::Test {
     }
 };
 
-TEST_F(NotificationDataTest, MovesEmptyTheSourceAndKeepItsMapUsable) {
-    ORVNotificationData source(7, 2, kPayload);
-    ORVNotificationData constructed(std::move(source));
-    ExpectFullContent(constructed);
-    ExpectMovedFrom(source);
+TEST_F(NotificationDataTest, CopiesAndMovesCarryTheWholeRecordAndMovesEmptyTheSource) {
+    // The other record's map has an entry the full one lacks and one it replaces.
+    ExpectValueSemantics(
+        ORVNotificationData(7, 2, kPayload),
+        ORVNotificationData(91, 0, LR"({"attributes": {"alpha": "stale", "zeta": "gone"}})"),
+        ExpectFullContent, ExpectMovedFrom);
 
-    ORVNotificationData assigned(91, 0, LR"({"attributes": {"old": "entry"}})");
-    assigned = std::move(constructed);
-    ExpectFullContent(assigned);
-    ExpectMovedFrom(constructed);
-
-    ORVNotificationData& alias = assigned;
-    assigned = std::move(alias);
-    assigned = alias;
-    ExpectFullContent(assigned);
-}
-
-TEST_F(NotificationDataTest, CopiesShareNoStorageAndReplaceTheWholeMap) {
     ORVNotificationData source(7, 2, kPayload);
     ORVNotificationData copy(source);
-    ExpectFullContent(copy);
     EXPECT_NE(copy.payload().data(), source.payload().data());
     EXPECT_NE(&*copy.attributes().begin(), &*source.attributes().begin());
-
-    ORVNotificationData assigned(4, 15, LR"({"attributes": {"alpha": "stale", "zeta": "gone"}})");
-    assigned = source;
-    ExpectFullContent(assigned);
-
     ORVNotificationData drain(std::move(source));  // emptying the source leaves the copies
     ExpectFullContent(copy);
 }
 
-TEST_F(NotificationDataTest, TagMovesEmptyTheSourceAndSelfAssignmentKeepsTheTag) {
-    ORVTag tag(L"persona-tag-name-long-enough", L"persona-tag-value-long-enough");
-    ORVTag moved(std::move(tag));
-    EXPECT_TRUE(tag.name.empty() && tag.value.empty());
-    ORVTag assigned(L"old", L"old");
-    assigned = std::move(moved);
-    EXPECT_TRUE(moved.name.empty() && moved.value.empty());
-
-    ORVTag& alias = assigned;
-    assigned = std::move(alias);
-    assigned = alias;
-    EXPECT_EQ(ORVTag(assigned).name, L"persona-tag-name-long-enough");
-    EXPECT_EQ(assigned.value, L"persona-tag-value-long-enough");
+TEST_F(NotificationDataTest, TagCopiesAndMovesCarryBothTextsAndMovesEmptyTheSource) {
+    ExpectValueSemantics(
+        ORVTag(L"persona-tag-name-long-enough", L"persona-tag-value-long-enough"),
+        ORVTag(L"old", L"old"),
+        [](ORVTag& tag) {
+            EXPECT_EQ(tag.name, L"persona-tag-name-long-enough");
+            EXPECT_EQ(tag.value, L"persona-tag-value-long-enough");
+        },
+        [](ORVTag& tag) { EXPECT_TRUE(tag.name.empty() && tag.value.empty()); });
 }
 
 }  // namespace

@@ -53,60 +53,64 @@ class RecordsTest : public ::testing::Test {
 };
 
 TEST_F(RecordsTest, MachineInformationCopiesCarryEveryMemberBytewise) {
-    MachineInformation source;
-    Fill(source);
-    MachineInformation copy(source);
-    ExpectFilled(copy);
-    MachineInformation assigned;
-    assigned = source;
-    ExpectFilled(assigned);
+    MachineInformation full;
+    Fill(full);
+    ExpectValueSemantics(full, MachineInformation(), ExpectFilled, ExpectFilled);
 
-    // Self-assignment and a field passed to its own setter change nothing.
-    MachineInformation& alias = assigned;
-    assigned = alias;
-    assigned.set_device_name(Peer::DeviceName(assigned));
-    ExpectFilled(assigned);
-
+    // A field passed to its own setter changes nothing.
+    full.set_device_name(Peer::DeviceName(full));
+    ExpectFilled(full);
     // Emptying the extension list leaves the adapters, which no setter reaches.
-    assigned.device_extension_keyvalue({});
-    EXPECT_TRUE(assigned.device_extension_keyvalue().empty());
-    EXPECT_EQ(assigned.gpu_names().size(), 2u);
+    full.device_extension_keyvalue({});
+    EXPECT_TRUE(full.device_extension_keyvalue().empty());
+    EXPECT_EQ(full.gpu_names().size(), 2u);
 }
 
-TEST_F(RecordsTest, RegionInformationCopiesAndSelfAssigns) {
+TEST_F(RecordsTest, RegionInformationAndOperationalEventsCopyAndMoveWhole) {
     RegionInformation region;
     region.set_region_name(L"Western Europe and the Nordics");
     region.set_region_info_datetime(L"2024-05-06 07:08:09");
-    RegionInformation& alias = region;
-    region = alias;
-    EXPECT_EQ(region.region_name(), L"Western Europe and the Nordics");
+    RegionInformation otherRegion;
+    otherRegion.set_language_code(L"fr-FR");
+    const auto regionWhole = [](RegionInformation& r) {
+        EXPECT_EQ(r.region_name(), L"Western Europe and the Nordics");
+        EXPECT_EQ(r.region_info_datetime(), L"2024-05-06 07:08:09");
+        EXPECT_TRUE(r.language_code().empty());
+    };
+    ExpectValueSemantics(region, otherRegion, regionWhole, regionWhole);
 
-    RegionInformation assigned;
-    assigned.set_language_code(L"fr-FR");
-    assigned = region;
-    EXPECT_EQ(RegionInformation(assigned).region_info_datetime(), L"2024-05-06 07:08:09");
-    EXPECT_TRUE(assigned.language_code().empty());
-}
-
-TEST_F(RecordsTest, OperationalEventMovesEmptyTheStringsAndKeepTheNumbers) {
+    // Moves empty the strings and keep the numbers.
     ORV::OperationalEvent event;
     event.eventType = 1;
     event.eventLevel = 2;
     event.data["context"] = "Service";
-    ORV::OperationalEvent moved(std::move(event));
-    ORV::OperationalEvent assigned;
-    assigned = std::move(moved);
-    for (ORV::OperationalEvent* source : {&event, &moved}) {
-        EXPECT_TRUE(source->schemaVersion.empty() && source->origin.empty() &&
-                    source->platform.empty());
-        EXPECT_EQ(source->eventType, 1);
-        EXPECT_EQ(source->eventLevel, 2);
-    }
-    ORV::OperationalEvent& alias = assigned;
-    assigned = std::move(alias);
-    assigned = alias;
-    EXPECT_EQ(assigned.schemaVersion, "1.0");
-    EXPECT_EQ(assigned.data["context"].asString(), "Service");
+    ExpectValueSemantics(
+        event, ORV::OperationalEvent(),
+        [](ORV::OperationalEvent& e) {
+            EXPECT_EQ(e.schemaVersion, "1.0");
+            EXPECT_EQ(e.eventType, 1);
+            EXPECT_EQ(e.eventLevel, 2);
+            EXPECT_EQ(e.data["context"].asString(), "Service");
+        },
+        [](ORV::OperationalEvent& e) {
+            EXPECT_TRUE(e.schemaVersion.empty() && e.origin.empty() && e.platform.empty());
+            EXPECT_EQ(e.eventType, 1);
+            EXPECT_EQ(e.eventLevel, 2);
+        });
+
+    orv::diagnostics::Tests tests;
+    tests.hardware = L"memory and disk self-test";
+    tests.security = L"certificate pinning check";
+    ExpectValueSemantics(
+        tests, orv::diagnostics::Tests(),
+        [](orv::diagnostics::Tests& t) {
+            EXPECT_EQ(t.hardware, L"memory and disk self-test");
+            EXPECT_EQ(t.security, L"certificate pinning check");
+        },
+        [](orv::diagnostics::Tests& t) {
+            EXPECT_TRUE(t.hardware.empty() && t.software.empty() && t.network.empty() &&
+                        t.security.empty());
+        });
 }
 
 TEST_F(RecordsTest, OperationalEventsManagerAssignmentKeepsCountsRight) {
@@ -124,23 +128,6 @@ TEST_F(RecordsTest, OperationalEventsManagerAssignmentKeepsCountsRight) {
     other = manager;
     EXPECT_EQ(Peer::QueueUseCount(manager), queueCount + 1);
     EXPECT_EQ(Peer::Realm(other), L"realm.example.org");
-}
-
-TEST_F(RecordsTest, DiagnosticsTestNamesMoveOutCompletely) {
-    orv::diagnostics::Tests tests;
-    tests.hardware = L"memory and disk self-test";
-    tests.security = L"certificate pinning check";
-    const auto empty = [](const orv::diagnostics::Tests& t) {
-        return t.hardware.empty() && t.software.empty() && t.network.empty() && t.security.empty();
-    };
-    orv::diagnostics::Tests moved(std::move(tests));
-    EXPECT_TRUE(empty(tests));
-    orv::diagnostics::Tests assigned;
-    assigned = std::move(moved);
-    EXPECT_TRUE(empty(moved));
-    orv::diagnostics::Tests& alias = assigned;
-    assigned = std::move(alias);
-    EXPECT_EQ(assigned.security, L"certificate pinning check");
 }
 
 }  // namespace

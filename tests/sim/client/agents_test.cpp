@@ -15,11 +15,14 @@
 #include "platform/agents/mdm_agent.h"
 #include "platform/agents/notification_agent.h"
 #include "platform/common_base/download_agent.h"
+#include "platform/common_base/process_wrap.h"
 #include "platform/event_manager/event_manager.h"
 #include "platform/event_manager/orv_event_monitor.h"
+#include "platform/event_manager/user_process_agent.h"
 #include "sim/client/control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
+#include "winapi/windows_api.h"
 
 namespace {
 
@@ -77,16 +80,51 @@ TEST_F(AgentsTest, TheEventManagerStartsTheClientEventMonitorWhenItInitialises) 
     EXPECT_FALSE(orvsim::Monitors().clientEventMonitorRunning);
 }
 
-TEST_F(AgentsTest, TheNotificationAgentKeepsTheCallbacksOfItsFirstCreation) {
-    std::unique_ptr<NotificationAgent> agent(NotificationAgent::GetInstance({}, {}, {}, {}, {}));
-    EXPECT_EQ(agent->RegisteredCallbackCount(), 0);
-    const auto calls = orvsim::TraceOf("NotificationAgent", "GetInstance");
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].arguments.back(), "0");
+// The per-user process follows the interactive user.
+class UserSessionTest : public orvtest::ClientFixture {
+  protected:
+    void SetUp() override {
+        ClientFixture::SetUp();
+        stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    }
+    void TearDown() override {
+        CloseHandle(stopEvent_);
+        ClientFixture::TearDown();
+    }
 
-    auto ignored = [](std::string, std::string) {};
-    EXPECT_EQ(NotificationAgent::GetInstance(ignored, ignored, {}, {}, {}), agent.get());
-    EXPECT_EQ(agent->RegisteredCallbackCount(), 0);
+    static UserProcessAgent& Agent() { return *UserProcessAgent::GetInstance(); }
+
+    HANDLE stopEvent_ = nullptr;
+};
+
+TEST_F(UserSessionTest, TheUserProcessFollowsTheActiveSessionButNotWhileStoppingOrWithoutAUser) {
+    Agent().StartUserProcess(stopEvent_, 0);  // no active user session yet
+    ORV::ProcessWrap::SetActiveUserSessionId(2);
+    EXPECT_TRUE(Agent().IsDatasetEnable());
+    EXPECT_EQ(Agent().CheckUserProcessSessionIdChange(), 0);  // not running: nothing to move
+    Agent().StartUserProcess(stopEvent_, 0);
+    Agent().StartUserProcess(stopEvent_, 0);  // already there
+    EXPECT_EQ(orvsim::UserProcess().starts, 1);
+    EXPECT_EQ(Agent().CheckUserProcessSessionIdChange(), 0);
+
+    ORV::ProcessWrap::SetActiveUserSessionId(3);
+    EXPECT_EQ(Agent().CheckUserProcessSessionIdChange(), 1);
+    Agent().StopUserProcess(0);
+    SetEvent(stopEvent_);
+    Agent().StartUserProcess(stopEvent_, 0);
+    EXPECT_FALSE(orvsim::UserProcess().running);
+    ResetEvent(stopEvent_);
+    Agent().StartUserProcess(stopEvent_, 0);
+    const orvsim::UserProcessState state = orvsim::UserProcess();
+    EXPECT_TRUE(state.running);
+    EXPECT_EQ(state.sessionId, 3);
+    EXPECT_EQ(state.starts, 2);
+    EXPECT_EQ(state.stops, 1);
+
+    const auto outcomes = orvsim::TraceOf("UserProcessAgent", "StartUserProcessDone");
+    ASSERT_GE(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes.front().arguments.at(0), "no active user session");
+    EXPECT_EQ(outcomes[outcomes.size() - 2].arguments.at(0), "stopping");
 }
 
 }  // namespace

@@ -7,6 +7,11 @@
 #include <chrono>
 #include <string>
 
+#include "sim/client/control.h"
+#include "sim/common_base/control.h"
+#include "sim/trace.h"
+#include "winapi/sim/machine.h"
+
 namespace orvtest {
 
 // Generous real-time limit for "this should happen soon"; only ever reached on failure.
@@ -18,15 +23,25 @@ inline constexpr std::chrono::milliseconds kQuietPeriod{300};
 
 class ClientFixture : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        // The client first: its threads wait on the machine's objects.
+        orvsim::ResetClient();
+        orvsim::ResetCommonBase();
+        winsim::ResetMachine();
+        orvsim::ClearTrace();
+    }
+    void TearDown() override { orvsim::ResetClient(); }
 };
-
-// The sequence number of the first trace entry of component::operation, or 0.
-std::uint64_t FirstTraced(const std::string& component, const std::string& operation);
 
 // Whether a notification with this topic and event state has been published, waiting up to
 // `timeout` for it.
-bool Published(int topicId, int eventState, std::chrono::milliseconds timeout = kEventually);
+inline bool Published(int topicId, int eventState,
+                      std::chrono::milliseconds timeout = kEventually) {
+    return orvsim::WaitForPublication(
+        [&](const orvsim::Publication& publication) {
+            return publication.topicId == topicId && publication.eventState == eventState;
+        },
+        timeout);
+}
 
 }  // namespace orvtest

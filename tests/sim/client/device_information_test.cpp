@@ -10,7 +10,6 @@
 #include "shared/machine_information.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
-#include "sim/common_base/environment_control.h"
 #include "winapi/sim/registry.h"
 
 namespace {
@@ -24,29 +23,6 @@ class DeviceInformationTest : public orvtest::ClientFixture {
         ClientFixture::TearDown();
     }
 };
-
-TEST_F(DeviceInformationTest, MachineInformationAndTheProviderReadTheMachine) {
-    winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21AHCTO1WW");
-    winsim::registry::SetString(kBiosKey, L"SystemFamily", L"ThinkBook 14 G6");
-    orvsim::ArrangeManufacturer(L"QUELRO");
-    std::shared_ptr<MachineInformation> machine(MachineInformation::GetInstance());
-    EXPECT_EQ(machine->device_mt(), L"21AHCTO1WW");
-    EXPECT_EQ(machine->device_manufacturer(), L"QUELRO");
-
-    winsim::registry::SetString(kBiosKey, L"SystemSKU", L"21MSCTO1WW");
-    machine->ReInitialize(false);  // filled before: an unforced refresh keeps the record
-    EXPECT_EQ(machine->device_mt(), L"21AHCTO1WW");
-    machine->ReInitialize(true);
-    EXPECT_EQ(machine->device_mt(), L"21MSCTO1WW");
-
-    std::shared_ptr<ORV::DeviceInfoProvider> provider(ORV::DeviceInfoProvider::GetInstance());
-    EXPECT_EQ(provider->Init(machine), 0u);
-    EXPECT_EQ(provider->GetMTM(), L"21MSCTO1WW");
-    EXPECT_EQ(provider->GetMT(), L"21MS");
-    EXPECT_EQ(provider->GetDeviceFamily(), L"ThinkBook 14 G6");
-    EXPECT_EQ(provider->GetDeviceManufacturer(), L"QUELRO");
-    EXPECT_NE(provider->Init(nullptr), 0u);
-}
 
 TEST_F(DeviceInformationTest, HelpersAreFreshOnceTheirOwnersHaveLetGo) {
     // As the service holds them: its own shared pointers, copies in the helper factory.

@@ -9,7 +9,6 @@
 
 #include "platform/common_base/orv_agent.h"
 #include "shared/agent_initializer.h"
-#include "sim/common_base/control.h"
 #include "test_support.h"
 #include "winapi/windows_api.h"
 
@@ -35,24 +34,24 @@ class AgentInitializerTest : public orvtest::CommonBaseFixture {
     void SetUp() override {
         CommonBaseFixture::SetUp();
         stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        for (const wchar_t* name : {L"First", L"Second", L"Third"}) {
+        std::vector<IORVAgent*> roster;
+        for (const wchar_t* name : {L"First", L"Second", L"Third", L"Fourth"}) {
             agents_.push_back(std::make_unique<HookedAgent>(name));
+            roster.push_back(agents_.back().get());
         }
+        roster.insert(roster.begin() + 1, nullptr);
+        AgentInitializer::GetInstance()->SetORVAgents(roster);
     }
     void TearDown() override {
         CloseHandle(stopEvent_);
         CommonBaseFixture::TearDown();
     }
 
-    std::vector<IORVAgent*> Roster(bool withNull = false) {
-        std::vector<IORVAgent*> roster;
-        for (auto& agent : agents_) {
-            roster.push_back(agent.get());
-            if (withNull && roster.size() == 1) {
-                roster.push_back(nullptr);
-            }
-        }
-        return roster;
+    bool InitRound() {
+        return AgentInitializer::GetInstance()->InitializeAllAgents(stopEvent_, agentsMutex_);
+    }
+    bool FullInitRound() {
+        return AgentInitializer::GetInstance()->FullInitializeAllAgents(stopEvent_, agentsMutex_);
     }
 
     // The components whose Init (or FullInit) started, in trace order.
@@ -71,40 +70,44 @@ class AgentInitializerTest : public orvtest::CommonBaseFixture {
     std::vector<std::unique_ptr<HookedAgent>> agents_;
 };
 
-TEST_F(AgentInitializerTest, InitializesTheRosterInOrderSkippingNullEntries) {
-    auto roster = Roster(/*withNull=*/true);
-    AgentInitializer* initializer = AgentInitializer::GetInstance();
-    initializer->SetORVAgents(roster);
-    EXPECT_FALSE(initializer->InitializeAllAgents(stopEvent_, agentsMutex_));
-    EXPECT_THAT(Started("Init"), ElementsAre("First", "Second", "Third"));
-    for (auto& agent : agents_) {
-        EXPECT_TRUE(agent->IsInitialized());
-    }
+TEST_F(AgentInitializerTest, RunsTheRosterInOrderAndOnlyInitializedAgentsGoOnToFullInit) {
+    orvsim::AgentBehaviour throwing;
+    throwing.init.failure = orvsim::StepFailure::kThrow;
+    orvsim::ArrangeAgent(L"Second", throwing);
+    orvsim::AgentBehaviour refusing;
+    refusing.init.failure = orvsim::StepFailure::kReturnFalse;
+    orvsim::ArrangeAgent(L"Fourth", refusing);
 
-    EXPECT_FALSE(initializer->FullInitializeAllAgents(stopEvent_, agentsMutex_));
-    EXPECT_THAT(Started("FullInit"), ElementsAre("First", "Second", "Third"));
+    EXPECT_FALSE(InitRound());
+    EXPECT_THAT(Started("Init"), ElementsAre("First", "Second", "Third", "Fourth"));
+    EXPECT_EQ(orvsim::TraceOf("Second", "InitDone").at(0).arguments.at(0), "exception");
+    EXPECT_TRUE(orvsim::WaitForLog(
+        [](const orvsim::LogRecord& record) {
+            return record.level == ORV::Log::kError &&
+                   record.message.find(L"Second") != std::wstring::npos;
+        },
+        std::chrono::milliseconds(0)));
+    EXPECT_FALSE(FullInitRound());
+    EXPECT_THAT(Started("FullInit"), ElementsAre("First", "Third"));
     EXPECT_TRUE(agents_[2]->IsFullyInitialized());
 }
 
-TEST_F(AgentInitializerTest, AStopDuringAnAgentEndsTheRoundAfterIt) {
+TEST_F(AgentInitializerTest, AStopDuringAnyAgentEndsTheRoundAfterItAndIsReported) {
     agents_[0]->onInit = [this] { SetEvent(stopEvent_); };
-    auto roster = Roster();
-    AgentInitializer::GetInstance()->SetORVAgents(roster);
-    EXPECT_TRUE(AgentInitializer::GetInstance()->InitializeAllAgents(stopEvent_, agentsMutex_));
+    EXPECT_TRUE(InitRound());
     EXPECT_THAT(Started("Init"), ElementsAre("First"));
-    EXPECT_TRUE(agents_[0]->IsInitialized());
     EXPECT_FALSE(agents_[1]->IsInitialized());
-}
 
-TEST_F(AgentInitializerTest, AStopDuringTheLastAgentIsStillReported) {
-    agents_[2]->onInit = [this] { SetEvent(stopEvent_); };
-    auto roster = Roster();
-    AgentInitializer::GetInstance()->SetORVAgents(roster);
-    EXPECT_TRUE(AgentInitializer::GetInstance()->InitializeAllAgents(stopEvent_, agentsMutex_));
-    EXPECT_THAT(Started("Init"), ElementsAre("First", "Second", "Third"));
+    // During the last agent: nothing is left to skip, the stop is reported all the same.
+    ResetEvent(stopEvent_);
+    orvsim::ClearTrace();
+    agents_[0]->onInit = nullptr;
+    agents_[3]->onInit = [this] { SetEvent(stopEvent_); };
+    EXPECT_TRUE(InitRound());
+    EXPECT_THAT(Started("Init"), ElementsAre("First", "Second", "Third", "Fourth"));
 
     // A stop already set before a round starts nothing in it.
-    EXPECT_TRUE(AgentInitializer::GetInstance()->FullInitializeAllAgents(stopEvent_, agentsMutex_));
+    EXPECT_TRUE(FullInitRound());
     EXPECT_TRUE(Started("FullInit").empty());
 }
 
@@ -123,64 +126,10 @@ TEST_F(AgentInitializerTest, HoldsTheAgentsMutexAroundEachAgent) {
             lockedDuringInit.push_back(probe.get());
         };
     }
-    auto roster = Roster();
-    AgentInitializer::GetInstance()->SetORVAgents(roster);
-    AgentInitializer::GetInstance()->InitializeAllAgents(stopEvent_, agentsMutex_);
-    EXPECT_THAT(lockedDuringInit, ElementsAre(true, true, true));
-    // Released after the round.
-    EXPECT_TRUE(agentsMutex_.try_lock());
+    InitRound();
+    EXPECT_THAT(lockedDuringInit, ElementsAre(true, true, true, true));
+    EXPECT_TRUE(agentsMutex_.try_lock());  // released after the round
     agentsMutex_.unlock();
-}
-
-TEST_F(AgentInitializerTest, AFailingAgentIsLoggedAndTheRoundGoesOn) {
-    orvsim::AgentBehaviour throwing;
-    throwing.init.failure = orvsim::StepFailure::kThrow;
-    orvsim::ArrangeAgent(L"First", throwing);
-    orvsim::AgentBehaviour refusing;
-    refusing.init.failure = orvsim::StepFailure::kReturnFalse;
-    orvsim::ArrangeAgent(L"Second", refusing);
-
-    auto roster = Roster();
-    AgentInitializer::GetInstance()->SetORVAgents(roster);
-    EXPECT_FALSE(AgentInitializer::GetInstance()->InitializeAllAgents(stopEvent_, agentsMutex_));
-    EXPECT_FALSE(agents_[0]->IsInitialized());
-    EXPECT_FALSE(agents_[1]->IsInitialized());
-    EXPECT_TRUE(agents_[2]->IsInitialized());
-    EXPECT_EQ(orvsim::TraceOf("First", "InitDone").at(0).arguments.at(0), "exception");
-    EXPECT_TRUE(orvsim::WaitForLog(
-        [](const orvsim::LogRecord& record) {
-            return record.level == ORV::Log::kError &&
-                   record.message.find(L"First") != std::wstring::npos;
-        },
-        std::chrono::milliseconds(0)));
-
-    // Only agents that initialized take part in the second round.
-    AgentInitializer::GetInstance()->FullInitializeAllAgents(stopEvent_, agentsMutex_);
-    EXPECT_THAT(Started("FullInit"), ElementsAre("Third"));
-}
-
-class AgentTest : public orvtest::CommonBaseFixture {};
-
-TEST_F(AgentTest, StepsFollowTheirArrangementAndUnInitClearsTheFlags) {
-    HookedAgent agent(L"Agent");
-    orvsim::AgentBehaviour behaviour;
-    behaviour.unInit.duration = std::chrono::milliseconds(30);
-    behaviour.fullInit.failure = orvsim::StepFailure::kReturnFalse;
-    orvsim::ArrangeAgent(L"Agent", behaviour);
-
-    ASSERT_TRUE(agent.Init());
-    EXPECT_FALSE(agent.FullInit());
-    EXPECT_FALSE(agent.IsFullyInitialized());
-    agent.UnInit();
-    EXPECT_FALSE(agent.IsInitialized());
-    // UnInit returned only after its arranged duration: its end is traced before it returns.
-    EXPECT_EQ(orvsim::TraceCount("Agent", "UnInitDone"), 1u);
-
-    behaviour.nameThrows = true;
-    orvsim::ArrangeAgent(L"Agent", behaviour);
-    EXPECT_THROW(agent.Name(), std::runtime_error);
-    orvsim::ResetAgentArrangements();
-    EXPECT_EQ(agent.Name(), L"Agent");
 }
 
 }  // namespace

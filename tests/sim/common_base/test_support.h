@@ -6,7 +6,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
+
+#include "sim/common_base/control.h"
+#include "winapi/sim/control.h"
 
 namespace orvtest {
 
@@ -15,16 +19,33 @@ inline constexpr std::chrono::milliseconds kEventually{10000};
 
 class CommonBaseFixture : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        winsim::ResetMachine();
+        orvsim::ResetCommonBase();
+        orvsim::ClearTrace();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        logDirectory_ = std::filesystem::temp_directory_path() /
+                        ("orv-common-base-" + std::to_string(std::random_device{}()) + "-" +
+                         info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(logDirectory_);
+        orvsim::SetLogDirectory(logDirectory_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(logDirectory_, ignored);
+    }
 
     std::filesystem::path logDirectory_;
 };
 
-// Reads a text file's lines.
-std::vector<std::string> ReadLines(const std::filesystem::path& file);
-
 // Whether the trace holds an entry of `component`::`operation`, waiting for it if need be.
-bool EventuallyTraced(const std::string& component, const std::string& operation);
+inline bool EventuallyTraced(const std::string& component, const std::string& operation,
+                             std::chrono::milliseconds timeout = kEventually) {
+    return orvsim::WaitForTrace(
+        [&](const orvsim::TraceEntry& entry) {
+            return entry.component == component && entry.operation == operation;
+        },
+        timeout);
+}
 
 }  // namespace orvtest
