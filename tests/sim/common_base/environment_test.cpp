@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "platform/common_base/common_base.h"
+#include "shared/core_utility.h"
 #include "sim/common_base/control.h"
+#include "sim/common_base/sha256.h"
 #include "test_support.h"
 #include "winapi/sim/clock.h"
 
@@ -102,6 +104,23 @@ TEST_F(EnvironmentTest, FactoryReleaseDropsItsReferences) {
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(orv::AgentFactory::GetInstance()->GetDownloadAgent(), nullptr);
     orv::AgentFactory::ReleaseInstance();
+}
+
+// The token checks rest on these: a hand-written hash is checked against published vectors.
+TEST_F(EnvironmentTest, HashesMatchTheStandardVectorsAndSignaturesOnlyTheirOwnData) {
+    EXPECT_EQ(
+        orvsim::ToHex(orvsim::Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+        "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(orvsim::ToHex(orvsim::Sha256("")),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    // RFC 4231, test case 2.
+    EXPECT_EQ(orvsim::ToHex(orvsim::HmacSha256("Jefe", "what do ya want for nothing?")),
+              "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
+
+    ORV::CoreUtility utility;
+    const std::string signature = utility.GetSignature("payload");
+    EXPECT_TRUE(utility.VerifySignature("payload", signature));
+    EXPECT_FALSE(utility.VerifySignature("payload!", signature));
 }
 
 }  // namespace
