@@ -4,56 +4,23 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "manual_examples.h"
 #include "scenario_text.h"
 
 namespace orvhost {
 namespace {
 
+using orvtest::ManualExample;
 using ::testing::IsEmpty;
-
-struct Example {
-    std::string tag;  // what the block holds: scenario, machine, client, step, expectation
-    std::string text;
-    int line = 0;
-};
 
 class DocumentationTest : public ::testing::Test {
   protected:
-    static std::string Document() {
-        std::ifstream in(ORV_SOURCE_DIR "/docs/scenarios.md");
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    static std::vector<Example> Examples(const std::string& document) {
-        std::vector<Example> examples;
-        std::istringstream lines(document);
-        std::string line;
-        std::optional<Example> open;
-        int number = 0;
-        while (std::getline(lines, line)) {
-            ++number;
-            if (open && line == "```") {
-                examples.push_back(*open);
-                open.reset();
-            } else if (open) {
-                open->text += line + "\n";
-            } else if (line.starts_with("```json ")) {
-                open = Example{line.substr(8), "", number};
-            }
-        }
-        return examples;
-    }
-
     // The example inside the smallest scenario that can hold it.
-    static std::string AsScenario(const Example& example) {
+    static std::string AsScenario(const ManualExample& example) {
         if (example.tag == "machine" || example.tag == "client") {
             return testing_text::Top("\"" + example.tag + "\": " + example.text);
         }
@@ -64,9 +31,9 @@ class DocumentationTest : public ::testing::Test {
 };
 
 TEST_F(DocumentationTest, EveryJsonExampleLoads) {
-    const std::vector<Example> examples = Examples(Document());
+    const std::vector<ManualExample> examples = orvtest::ManualExamples();
     EXPECT_GE(examples.size(), 30u) << "the reference lost its examples";
-    for (const Example& example : examples) {
+    for (const ManualExample& example : examples) {
         ASSERT_THAT(
             (std::vector<std::string>{"scenario", "machine", "client", "step", "expectation"}),
             testing::Contains(example.tag))
@@ -78,7 +45,7 @@ TEST_F(DocumentationTest, EveryJsonExampleLoads) {
 }
 
 TEST_F(DocumentationTest, EveryDocumentedStepKindIsKnown) {
-    const std::string document = Document();
+    const std::string document = orvtest::ManualText();
     const std::string timeline =
         document.substr(document.find("\n## Timeline"),
                         document.find("\n## Conditions") - document.find("\n## Timeline"));
