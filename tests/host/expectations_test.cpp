@@ -125,76 +125,6 @@ TEST_F(ExpectationsTest, LogOrderNeedsEachLineAfterThePreviousOne) {
     EXPECT_THAT(results[3].actual, HasSubstr("\"z\" never logged"));
 }
 
-TEST_F(ExpectationsTest, PublicationsInOrderOrExactly) {
-    Publication(4, 19);
-    Publication(7, 1);
-    Publication(91, 0);
-    const auto results = Judge(R"([
-        {"publications": [[4, 19], [91, 0]]},
-        {"publications": [[4, 19], [91, 0]], "exactly": true},
-        {"publications": [[4, 19], {"topic": 7}, [91, 0]], "exactly": true},
-        {"publications": [[91, 0], [4, 19]]},
-        {"publication": {"state": 0}, "count": 1}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, true}));
-    EXPECT_EQ(results[1].actual, "(4, 19), (7, 1), (91, 0)");
-    EXPECT_THAT(results[3].actual, HasSubstr("(4, 19) not found after the ones before it"));
-}
-
-TEST_F(ExpectationsTest, CallsMatchComponentOperationAndArguments) {
-    Call("EventManager", "OnServiceControl", {"15", "0", "0x1234", "null"});
-    Call("ORVCore", "OnServiceStop");
-    Call("ORV::PluginManager", "Start", {"true"});
-    EXPECT_EQ(Met(Judge(R"([
-        {"calls": [{"component": "EventManager", "operation": "OnServiceControl", "args": ["15", "0", null, null]},
-                   "ORVCore::OnServiceStop"]},
-        {"calls": ["ORVCore::OnServiceStop", "EventManager::OnServiceControl"]},
-        {"call": {"component": "EventManager", "args": ["15", "0", null]}},
-        {"call": "ORV::PluginManager::Start", "count": 1},
-        {"call": {"component": "ORV::PluginManager", "operation": "Start", "args": ["false"]}, "absent": true},
-        {"call": {"component": "EventManager"}, "count": 1}
-    ])")),
-              (std::vector<bool>{true, false, false, true, true, true}));
-}
-
-TEST_F(ExpectationsTest, StatusReportsByField) {
-    SERVICE_STATUS stopped{};
-    stopped.dwServiceType = 0x10;
-    stopped.dwCurrentState = 1;
-    snapshot_.statusReports.push_back({L"ORVService", stopped, 7, milliseconds(0)});
-    EXPECT_EQ(Met(Judge(R"([
-        {"statusReports": [{"state": "stopped", "serviceType": 16, "controlsAccepted": 0}], "exactly": true},
-        {"statusReport": {"state": "running"}, "absent": true},
-        {"statusReport": {}, "count": 2}
-    ])")),
-              (std::vector<bool>{true, true, false}));
-}
-
-TEST_F(ExpectationsTest, DurationsOnTheMachineClock) {
-    snapshot_.entryCalls.push_back(
-        {"OnStart", 1, milliseconds(100), milliseconds(1100), std::nullopt, false});
-    snapshot_.entryCalls.push_back(
-        {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false});
-    snapshot_.entryCalls.push_back(
-        {"OnStop", 1, milliseconds(8000), std::nullopt, std::nullopt, false});
-    Line("from", LogLevel::kDebug, 200);
-    Line("to", LogLevel::kDebug, 250);
-    Line("from", LogLevel::kDebug, 300);
-    Line("to", LogLevel::kDebug, 900);
-    Line("OrvClientService::OrvWorkerThread: Waiting on service stop event", LogLevel::kDebug,
-         1300);
-    const auto results = Judge(R"([
-        {"duration": {"of": "OnStart", "atLeastMs": 1000, "atMostMs": 1000}},
-        {"duration": {"of": "OnStop", "atLeastMs": 2001}},
-        {"duration": {"of": "startToFullInit", "atMostMs": 1200}},
-        {"duration": {"from": "from", "to": "to", "atMostMs": 50}},
-        {"duration": {"from": "to", "to": "never", "atLeastMs": 0}}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, true, false}));
-    EXPECT_EQ(results[1].actual, "took 2000 ms") << "the first OnStop";
-    EXPECT_THAT(results[4].actual, HasSubstr("did not happen"));
-}
-
 TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHoldsAndAllOfWhenEveryMemberDoes) {
     Line("won by OnStop");
     Line("skipped by pre-shutdown");
@@ -214,20 +144,70 @@ TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHoldsAndAllOfWhenEveryMembe
     EXPECT_THAT(results[3].actual, Not(HasSubstr("skipped")));
 }
 
-TEST_F(ExpectationsTest, StartupTypeAndRegistryReadTheMachineAsItIsNow) {
+TEST_F(ExpectationsTest, PublicationsCallsStatusReportsDurationsAndTheMachineByField) {
+    Publication(4, 19);
+    Publication(7, 1);
+    Publication(91, 0);
+    Call("EventManager", "OnServiceControl", {"15", "0", "0x1234", "null"});
+    Call("ORVCore", "OnServiceStop");
+    Call("ORV::PluginManager", "Start", {"true"});
+    SERVICE_STATUS stopped{};
+    stopped.dwServiceType = 0x10;
+    stopped.dwCurrentState = 1;
+    snapshot_.statusReports.push_back({L"ORVService", stopped, 7, milliseconds(0)});
+    snapshot_.entryCalls.push_back(
+        {"OnStart", 1, milliseconds(100), milliseconds(1100), std::nullopt, false});
+    snapshot_.entryCalls.push_back(
+        {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false});
+    snapshot_.entryCalls.push_back(
+        {"OnStop", 1, milliseconds(8000), std::nullopt, std::nullopt, false});
+    Line("from", LogLevel::kDebug, 200);
+    Line("to", LogLevel::kDebug, 250);
+    Line("from", LogLevel::kDebug, 300);
+    Line("to", LogLevel::kDebug, 900);
+    Line("OrvClientService::OrvWorkerThread: Waiting on service stop event", LogLevel::kDebug,
+         1300);
     winsim::ResetMachine();
     winsim::registry::SetDword(L"SYSTEM\\CurrentControlSet\\Services\\ORVService", L"Start", 2);
     winsim::registry::SetString(L"Software\\Quelro\\ORV", L"Realm", L"r");
     const auto results = Judge(R"([
+        {"publications": [[4, 19], [91, 0]]},
+        {"publications": [[4, 19], [91, 0]], "exactly": true},
+        {"publications": [[4, 19], {"topic": 7}, [91, 0]], "exactly": true},
+        {"publications": [[91, 0], [4, 19]]},
+        {"publication": {"state": 0}, "count": 1},
+        {"calls": [{"component": "EventManager", "operation": "OnServiceControl", "args": ["15", "0", null, null]},
+                   "ORVCore::OnServiceStop"]},
+        {"calls": ["ORVCore::OnServiceStop", "EventManager::OnServiceControl"]},
+        {"call": {"component": "EventManager", "args": ["15", "0", null]}},
+        {"call": "ORV::PluginManager::Start", "count": 1},
+        {"call": {"component": "ORV::PluginManager", "operation": "Start", "args": ["false"]}, "absent": true},
+        {"call": {"component": "EventManager"}, "count": 1},
+        {"statusReports": [{"state": "stopped", "serviceType": 16, "controlsAccepted": 0}], "exactly": true},
+        {"statusReport": {"state": "running"}, "absent": true},
+        {"statusReport": {}, "count": 2},
+        {"duration": {"of": "OnStart", "atLeastMs": 1000, "atMostMs": 1000}},
+        {"duration": {"of": "OnStop", "atLeastMs": 2001}},
+        {"duration": {"of": "startToFullInit", "atMostMs": 1200}},
+        {"duration": {"from": "from", "to": "to", "atMostMs": 50}},
+        {"duration": {"from": "to", "to": "never", "atLeastMs": 0}},
         {"startupType": {"start": "automatic", "delayedAutostart": null}},
         {"startupType": {"delayedAutostart": 0}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "realm", "string": "r"}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "Realm", "absent": true}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "Other", "dword": 1}}
     ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(results[1].actual, "Start=2 DelayedAutostart=absent");
-    EXPECT_EQ(results[4].actual, "the value does not exist");
+    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true,  false, true,  // publications
+                                               true, false, false, true,  true,  true,  // calls
+                                               true, true,  false,                // status reports
+                                               true, false, true,  true,  false,  // durations
+                                               true, false, true,  false, false}));  // the machine
+    EXPECT_EQ(results[1].actual, "(4, 19), (7, 1), (91, 0)");
+    EXPECT_THAT(results[3].actual, HasSubstr("(4, 19) not found after the ones before it"));
+    EXPECT_EQ(results[15].actual, "took 2000 ms") << "the first OnStop";
+    EXPECT_THAT(results[18].actual, HasSubstr("did not happen"));
+    EXPECT_EQ(results[20].actual, "Start=2 DelayedAutostart=absent");
+    EXPECT_EQ(results[23].actual, "the value does not exist");
 }
 
 }  // namespace

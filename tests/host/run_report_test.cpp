@@ -171,7 +171,7 @@ TEST_F(RunOutputTest, TheSummaryShowsWhatFailedWithItsContext) {
                 HasSubstr("could not run: the arrangement could not be made"));
 }
 
-TEST_F(RunOutputTest, SectionsAndThePhasesBetweenTheirLinesNestOnTheirThread) {
+TEST_F(RunOutputTest, TheTimelineNestsSectionsPhasesCallsAndStepsOnTheirThreads) {
     ThreadLine(5, 0, "OrvClientService::OrvWorkerThread: Start");
     ThreadLine(
         6, 5,
@@ -181,45 +181,11 @@ TEST_F(RunOutputTest, SectionsAndThePhasesBetweenTheirLinesNestOnTheirThread) {
     ThreadLine(5, 600, "OrvClientService::OrvWorkerThread: Exit");
     ThreadLine(5, 700, "OrvClientService::OrvWorkerThread: after the section");
     ThreadLine(5, 900, "OrvClientService::OrvWorkerThread: later still");
-    Write();
-
-    const auto spans = Events("X");
-    ASSERT_TRUE(spans.contains("5:worker thread"));
-    EXPECT_EQ(spans.at("5:worker thread")["ts"].asInt64(), 0);
-    EXPECT_EQ(spans.at("5:worker thread")["dur"].asInt64(), 600000);
-    ASSERT_TRUE(spans.contains("5:Waiting for FullInit event"));
-    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["ts"].asInt64(), 20000);
-    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["dur"].asInt64(), 480000);
-    EXPECT_FALSE(spans.contains("5:after the section")) << "no phases outside a section";
-    for (const auto& [key, span] : spans) {
-        EXPECT_THAT(key, testing::Not(testing::StartsWith("6:")))
-            << "the bus thread has no section";
-    }
-    EXPECT_EQ(Events("i").size(), 7u) << "a mark for every line";
-    EXPECT_EQ(TrackNames().at(5), "worker thread");
-    EXPECT_EQ(TrackNames().at(6), "bus delivery");
-}
-
-TEST_F(RunOutputTest, CallsThatRecordTheirEndBecomeSpansOnTheirOwnThread) {
     Call(9, 100, "DeployAgent", "UnInit");
     Call(8, 150, "MDMAgent", "UnInit");
     Call(9, 300, "DeployAgent", "UnInitDone");
     Call(7, 310, "MDMAgent", "UnInitDone");  // another thread: not the end of thread 8's call
     Call(4, 320, "EventManager", "OnServiceControl");
-    Write();
-
-    const auto spans = Events("X");
-    ASSERT_TRUE(spans.contains("9:DeployAgent UnInit"));
-    EXPECT_EQ(spans.at("9:DeployAgent UnInit")["dur"].asInt64(), 200000);
-    EXPECT_FALSE(spans.contains("8:MDMAgent UnInit"));
-    EXPECT_FALSE(spans.contains("7:MDMAgent UnInit"));
-    const auto tracks = TrackNames();
-    EXPECT_EQ(tracks.at(9), "uninit DeployAgent");
-    EXPECT_EQ(tracks.at(4), "control pool");
-    EXPECT_EQ(tracks.at(7), "thread 7");
-}
-
-TEST_F(RunOutputTest, TheHostsCallsStepsAndControlsAppear) {
     result_.name = "n";
     result_.timelineThread = 1;
     result_.evidence.entryCalls.push_back(
@@ -237,12 +203,38 @@ TEST_F(RunOutputTest, TheHostsCallsStepsAndControlsAppear) {
     Write();
 
     const auto spans = Events("X");
+    ASSERT_TRUE(spans.contains("5:worker thread"));
+    EXPECT_EQ(spans.at("5:worker thread")["ts"].asInt64(), 0);
+    EXPECT_EQ(spans.at("5:worker thread")["dur"].asInt64(), 600000);
+    ASSERT_TRUE(spans.contains("5:Waiting for FullInit event"));
+    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["ts"].asInt64(), 20000);
+    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["dur"].asInt64(), 480000);
+    EXPECT_FALSE(spans.contains("5:after the section")) << "no phases outside a section";
+    int lineMarks = 0;
+    for (const auto& [key, mark] : Events("i")) {
+        lineMarks += key.starts_with("5:") || key.starts_with("6:") ? 1 : 0;
+    }
+    EXPECT_EQ(lineMarks, 7) << "a mark for every line";
+    for (const auto& [key, span] : spans) {
+        EXPECT_THAT(key, testing::Not(testing::StartsWith("6:")))
+            << "the bus thread has no section";
+    }
+    ASSERT_TRUE(spans.contains("9:DeployAgent UnInit"));
+    EXPECT_EQ(spans.at("9:DeployAgent UnInit")["dur"].asInt64(), 200000);
+    EXPECT_FALSE(spans.contains("8:MDMAgent UnInit"));
+    EXPECT_FALSE(spans.contains("7:MDMAgent UnInit"));
     EXPECT_EQ(spans.at("2:OnStart")["dur"].asInt64(), 1000000);
     EXPECT_FALSE(spans.contains("1:OnStop")) << "an entry point that never returned has no end";
     EXPECT_EQ(spans.at("1:start")["dur"].asInt64(), 1190000);
     EXPECT_TRUE(Events("i").contains("1:control 220 maintenance"));
-    EXPECT_EQ(TrackNames().at(1), "orvhost timeline");
-    EXPECT_EQ(TrackNames().at(2), "host: OnStart (service start)");
+    const auto tracks = TrackNames();
+    EXPECT_EQ(tracks.at(5), "worker thread");
+    EXPECT_EQ(tracks.at(6), "bus delivery");
+    EXPECT_EQ(tracks.at(9), "uninit DeployAgent");
+    EXPECT_EQ(tracks.at(4), "control pool");
+    EXPECT_EQ(tracks.at(7), "thread 7");
+    EXPECT_EQ(tracks.at(1), "orvhost timeline");
+    EXPECT_EQ(tracks.at(2), "host: OnStart (service start)");
 }
 
 }  // namespace

@@ -146,27 +146,6 @@ TEST_F(ScenarioRunnerTest, AFailedWaitAndAnUnmetExpectationFailTheRunButTheServi
     EXPECT_TRUE(result.expectations[1].met);
 }
 
-TEST_F(ScenarioRunnerTest, StepsTogetherRunOnThreadsOfTheirOwn) {
-    const RunResult result = Run(Parse(R"({
-      "timeline": [{"do": "together", "steps": [
-        {"do": "registry", "key": "K", "name": "A", "dword": 1},
-        {"do": "registry", "key": "K", "name": "B", "dword": 2},
-        {"do": "pause", "ms": 10}
-      ]}],
-      "expect": [{"registry": {"key": "K", "name": "A", "dword": 1}},
-                 {"registry": {"key": "K", "name": "B", "dword": 2}}]})"));
-    EXPECT_EQ(result.ExitCode(), 0);
-    ASSERT_THAT(result.steps, SizeIs(4))
-        << "the group, then its three steps; no stop without a start";
-    std::set<std::uint32_t> threads;
-    for (std::size_t i = 1; i < result.steps.size(); ++i) {
-        EXPECT_EQ(result.steps[i].depth, 1);
-        threads.insert(result.steps[i].threadId);
-    }
-    EXPECT_THAT(threads, SizeIs(3));
-    EXPECT_FALSE(threads.contains(result.timelineThread));
-}
-
 TEST_F(ScenarioRunnerTest, AnArrangementTheMachineRefusesMeansTheScenarioCannotRun) {
     Scenario scenario = Parse(R"({"timeline": [{"do": "start"}]})");
     scenario.machine.failures.push_back(FailureArrangement{"NoSuchCall", 5, 1u, false});
