@@ -222,10 +222,6 @@ TEST(HostileTimelineTest, AnyTimelineOfDocumentedStepsEndsInAStatusWithAMessage)
                 << "status " << result.exitCode << " unexplained" << repeat;
         }
         ++byStatus[result.exitCode];
-        if (std::getenv("ORV_STRESS_VERBOSE") != nullptr) {
-            std::cout << "run " << i << ": " << result.Status() << " " << result.took.count()
-                      << " ms: " << result.output.substr(0, 300) << "\n";
-        }
     }
     std::cout << "hostile timelines: " << runs << " runs, " << byStatus[0] << " passed, "
               << byStatus[1] << " failed a step or an expectation, " << byStatus[2] << " refused\n";
