@@ -1,6 +1,6 @@
 // Service controls where the shipped scenarios cannot look: when the client's codes are
-// forwarded, the control path without a private pool or a work object, and a control that
-// holds a helper while the service stops.
+// forwarded, controls without a private pool or a work object, and a control that holds a
+// helper while the service stops.
 
 #include <gtest/gtest.h>
 
@@ -50,15 +50,9 @@ TEST_F(ControlDispatchTest, ClientCodesWorkOnceStartedAndAreForwardedOnlyWhenFul
     }
 }
 
-TEST_F(ControlDispatchTest, WithoutAPrivatePoolControlsAreStillHandled) {
+TEST_F(ControlDispatchTest, WithoutAPrivatePoolControlsAreHandledAndWithoutAWorkObjectDropped) {
     winsim::failures::FailNext(winsim::failures::Call::CreateThreadpool, 1,
                                ERROR_NOT_ENOUGH_MEMORY);
-    StartUntilFullyInitialized();
-    Host().SendControl(kMaintenanceAlternate);
-    EXPECT_TRUE(WaitForPublished(7, 2));
-}
-
-TEST_F(ControlDispatchTest, ControlWithoutAWorkObjectIsDroppedWithALine) {
     StartUntilFullyInitialized();
     winsim::failures::FailNext(winsim::failures::Call::CreateThreadpoolWork, 1,
                                ERROR_NOT_ENOUGH_MEMORY);

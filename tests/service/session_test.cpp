@@ -11,10 +11,6 @@
 namespace orvtest {
 namespace {
 
-std::wstring Control(std::wstring_view text) {
-    return Line(scope::kControl, text);
-}
-
 class SessionTest : public ServiceScenario {};
 
 TEST_F(SessionTest, LogonsHandledAtOnceEachRefreshTheMachineInformation) {
@@ -30,7 +26,7 @@ TEST_F(SessionTest, LogonsHandledAtOnceEachRefreshTheMachineInformation) {
                kLogons;
     }));
     EXPECT_EQ(orvsim::TraceCount("MachineInformation", "ReInitialize"), kLogons);
-    EXPECT_FALSE(Logged(Control(L"Not able to access Machine Information")));
+    EXPECT_FALSE(Logged(Line(scope::kControl, L"Not able to access Machine Information")));
     // The user process is tied to the service's stop event.
     EXPECT_EQ(ArgumentsOf("UserProcessAgent", "StartUserProcess").at(0), stopEvent);
 }
@@ -38,13 +34,14 @@ TEST_F(SessionTest, LogonsHandledAtOnceEachRefreshTheMachineInformation) {
 TEST_F(SessionTest, LogonAfterAPreShutdownFindsNoMachineInformation) {
     StartUntilFullyInitialized();
     Host().SendControl(SERVICE_CONTROL_PRESHUTDOWN);
-    ASSERT_TRUE(WaitForMessage(Control(L"System pre-shutDown Exit")));
+    ASSERT_TRUE(WaitForMessage(Line(scope::kControl, L"System pre-shutDown Exit")));
 
     // The cleanup has released the helpers: the logon goes on without them.
     orvsim::ClearTrace();
     Host().SendSessionChange(WTS_SESSION_LOGON, 2);
     ASSERT_TRUE(WaitForTraced("orv::ORVHelperFactory", "GetApplicablilityEvaluatorAgent"));
-    EXPECT_TRUE(LoggedAt(Control(L"Not able to access Machine Information"), ORV::Log::kError));
+    EXPECT_TRUE(LoggedAt(Line(scope::kControl, L"Not able to access Machine Information"),
+                         ORV::Log::kError));
     EXPECT_EQ(orvsim::TraceCount("MachineInformation", "ReInitialize"), 0U);
     orvsim::TraceSilence quiet;  // the test's look, not a call of the service
     EXPECT_EQ(ORV::ProcessWrap::GetActiveUserSessionId(), 2);

@@ -1,5 +1,5 @@
-// The stop where the shipped scenarios cannot look: a slow take-down met by a pre-shutdown, a
-// failing agent, events during the stop, restarts, and entry points without a service.
+// The stop where the shipped scenarios cannot look: a slow and a failing agent's take-down met
+// by a pre-shutdown, events during the stop, restarts, and entry points without a service.
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,11 @@ std::wstring CalledFor(std::wstring_view agent) {
 
 class StopTest : public ServiceScenario {};
 
-TEST_F(StopTest, SlowAgentUnInitHoldsTheCleanupButNotTheCommandProcessorOrAPreShutdown) {
+TEST_F(StopTest, SlowAndFailingAgentsHoldOnlyThemselvesAndAPreShutdownSkipsTheRunningCleanup) {
     ArrangeHangingStep(L"DeployAgent", &orvsim::AgentBehaviour::unInit);
+    orvsim::AgentBehaviour nameThrows;
+    nameThrows.nameThrows = true;
+    orvsim::ArrangeAgent(L"ClientBrokerManager", nameThrows);
     StartUntilFullyInitialized();
     StopServiceInBackground();
 
@@ -53,15 +56,7 @@ TEST_F(StopTest, SlowAgentUnInitHoldsTheCleanupButNotTheCommandProcessorOrAPreSh
     EXPECT_TRUE(TracedInOrder({"DeployAgent::UnInitDone", "ORV::ThreadGarbageCollector::CleanUp"}));
     EXPECT_EQ(CountOf(Line(scope::kCleanup, L"Enter")), 1);
     EXPECT_TRUE(Logged(Line(scope::kOnStop, L"Service stopped")));
-}
-
-TEST_F(StopTest, AnAgentWhoseNameThrowsDoesNotStopTheWalk) {
-    orvsim::AgentBehaviour nameThrows;
-    nameThrows.nameThrows = true;
-    orvsim::ArrangeAgent(L"ClientBrokerManager", nameThrows);
-    StartUntilFullyInitialized();
-    StopService();
-
+    // An agent whose name throws is skipped, and the walk goes on past it.
     EXPECT_TRUE(LoggedAt(UnInitLine(L"Exception during UnInit, ClientBrokerManager Name failed"),
                          ORV::Log::kError));
     EXPECT_EQ(orvsim::TraceCount("ClientBrokerManager", "UnInit"), 0U);
