@@ -63,11 +63,14 @@ class ExpectationsTest : public ::testing::Test {
     Snapshot snapshot_;
 };
 
-TEST_F(ExpectationsTest, CountsLogLinesByTextLevelAndRange) {
+TEST_F(ExpectationsTest, LogLinesByTextLevelRangeAndOrderAndAnyOfAndAllOf) {
     Line("S::A: one");
     Line("S::A: one", LogLevel::kError);
     Line("S::B: two  blanks");
-    EXPECT_EQ(Met(Judge(R"([
+    for (const char* line : {"a", "b", "c", "a", "won by OnStop", "skipped by pre-shutdown"}) {
+        Line(line);
+    }
+    const auto results = Judge(R"([
         {"log": "S::A: one"},
         {"log": "S::A: one", "count": 2},
         {"log": "S::A: one", "count": 1},
@@ -77,9 +80,29 @@ TEST_F(ExpectationsTest, CountsLogLinesByTextLevelAndRange) {
         {"log": {"message": "two  blanks", "match": "contains"}},
         {"log": {"message": "^S::[AB]: t", "match": "regex"}, "count": 1},
         {"log": {"message": "", "match": "prefix", "level": "warning"}, "absent": true},
-        {"log": "S::A: one", "absent": true}
-    ])")),
-              (std::vector<bool>{true, true, false, true, false, true, true, true, true, false}));
+        {"log": "S::A: one", "absent": true},
+        {"logOrder": ["a", "b", "c"]},
+        {"logOrder": ["c", "a"]},
+        {"logOrder": ["b", "a", "b"]},
+        {"logOrder": ["a", "z"]},
+        {"anyOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
+        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "skipped by pre-shutdown"}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "won by pre-shutdown"}]},
+        {"anyOf": [{"allOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
+                   {"allOf": [{"log": "won by OnStop", "count": 1},
+                              {"log": "won by pre-shutdown", "absent": true}]}]}
+    ])");
+    EXPECT_EQ(Met(results), (std::vector<bool>{true, true, false, true, false, true, true, true,
+                                               true, false,                        // log
+                                               true, true, false, false,           // logOrder
+                                               true, false, true, false, true}));  // anyOf, allOf
+    EXPECT_THAT(results[12].actual, HasSubstr("\"b\" logged, but not after \"a\""));
+    EXPECT_THAT(results[13].actual, HasSubstr("\"z\" never logged"));
+    EXPECT_THAT(results[15].actual, HasSubstr("none held"));
+    EXPECT_THAT(results[17].actual, HasSubstr("won by pre-shutdown"))
+        << "only the member that failed is named";
+    EXPECT_THAT(results[17].actual, Not(HasSubstr("skipped")));
 }
 
 TEST_F(ExpectationsTest, RegularExpressionsMatchLinesOfAnyLength) {
@@ -107,41 +130,6 @@ TEST_F(ExpectationsTest, AnUnmetLogExpectationShowsTheNearestLines) {
     ASSERT_THAT(results[0].context, SizeIs(3)) << "the closest line and two before it (none after)";
     EXPECT_THAT(results[0].context[2], HasSubstr("#10 +0 ms debug [tid 7] S::Cleanup: Enter"));
     EXPECT_THAT(results[1].context, SizeIs(5)) << "an unwanted line shows the lines that matched";
-}
-
-TEST_F(ExpectationsTest, LogOrderNeedsEachLineAfterThePreviousOne) {
-    Line("a");
-    Line("b");
-    Line("c");
-    Line("a");
-    const auto results = Judge(R"([
-        {"logOrder": ["a", "b", "c"]},
-        {"logOrder": ["c", "a"]},
-        {"logOrder": ["b", "a", "b"]},
-        {"logOrder": ["a", "z"]}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, true, false, false}));
-    EXPECT_THAT(results[2].actual, HasSubstr("\"b\" logged, but not after \"a\""));
-    EXPECT_THAT(results[3].actual, HasSubstr("\"z\" never logged"));
-}
-
-TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHoldsAndAllOfWhenEveryMemberDoes) {
-    Line("won by OnStop");
-    Line("skipped by pre-shutdown");
-    const auto results = Judge(R"([
-        {"anyOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
-        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]},
-        {"allOf": [{"log": "won by OnStop"}, {"log": "skipped by pre-shutdown"}]},
-        {"allOf": [{"log": "won by OnStop"}, {"log": "won by pre-shutdown"}]},
-        {"anyOf": [{"allOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
-                   {"allOf": [{"log": "won by OnStop", "count": 1},
-                              {"log": "won by pre-shutdown", "absent": true}]}]}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, true}));
-    EXPECT_THAT(results[1].actual, HasSubstr("none held"));
-    EXPECT_THAT(results[3].actual, HasSubstr("won by pre-shutdown"))
-        << "only the member that failed is named";
-    EXPECT_THAT(results[3].actual, Not(HasSubstr("skipped")));
 }
 
 TEST_F(ExpectationsTest, PublicationsCallsStatusReportsDurationsAndTheMachineByField) {

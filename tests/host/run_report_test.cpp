@@ -23,10 +23,6 @@ class RunOutputTest : public ::testing::Test {
   protected:
     void SetUp() override { winsim::ResetMachine(); }
 
-    void Line(std::int64_t at, const std::string& message, LogLevel level = LogLevel::kDebug) {
-        ThreadLine(3, at, message, level);
-    }
-
     void ThreadLine(std::uint32_t thread, std::int64_t at, const std::string& message,
                     LogLevel level = LogLevel::kDebug) {
         auto& lines = result_.evidence.lines;
@@ -79,33 +75,17 @@ class RunOutputTest : public ::testing::Test {
     Json::Value trace_;
 };
 
-TEST_F(RunOutputTest, PhasesComeFromTheEntryPointsAndTheLog) {
+TEST_F(RunOutputTest, TheFiguresNamePhasesControlsPublicationsAndTheStartupConfiguration) {
     result_.evidence.entryCalls = {
         {"OnStart", 2, milliseconds(100), milliseconds(1100), std::nullopt, false},
         {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false},
         {"OnStart", 2, milliseconds(8000), milliseconds(9000), std::nullopt, false},
         {"OnStop", 1, milliseconds(9500), milliseconds(12000), std::nullopt, false}};
-    Line(900, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
-    Line(1300, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
-    Line(5001, "OrvClientService::Cleanup: Enter");
-    Line(5031, "OrvClientService::Cleanup: Exit");
-    Line(5040, "OrvClientService::Cleanup: Something", LogLevel::kError);
-    const RunFacts facts = GatherFacts(result_);
-    EXPECT_EQ(Ms(facts, "OnStart returned after"), 1000) << "the first start";
-    EXPECT_EQ(Ms(facts, "time to full initialisation"), 800)
-        << "the first full initialisation after it";
-    EXPECT_EQ(Ms(facts, "time to stop"), 2500) << "the last stop";
-    EXPECT_EQ(Ms(facts, "cleanup"), 30);
-    EXPECT_FALSE(Ms(facts, "agents taken down").has_value());
-    EXPECT_EQ(facts.errorLines, 1);
-    EXPECT_EQ(facts.startupConfiguration, "service not installed");
-}
-
-TEST_F(RunOutputTest, ControlsPublicationsAndTheStartupConfigurationAreNamed) {
-    winsim::services::ServiceConfig config;
-    config.startType = SERVICE_AUTO_START;
-    config.delayedAutoStart = true;
-    winsim::services::Install(L"ORVService", config);
+    ThreadLine(3, 900, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
+    ThreadLine(3, 1300, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
+    ThreadLine(3, 5001, "OrvClientService::Cleanup: Enter");
+    ThreadLine(3, 5031, "OrvClientService::Cleanup: Exit");
+    ThreadLine(3, 5040, "OrvClientService::Cleanup: Something", LogLevel::kError);
     result_.evidence.controls = {{14, 5, true, 1, milliseconds(0)},
                                  {14, 6, false, 1, milliseconds(0)},
                                  {15, 0, false, 1, milliseconds(0)},
@@ -115,11 +95,25 @@ TEST_F(RunOutputTest, ControlsPublicationsAndTheStartupConfigurationAreNamed) {
     refused.accepted = false;
     result_.evidence.publications.push_back(refused);
     const RunFacts facts = GatherFacts(result_);
+    EXPECT_EQ(Ms(facts, "OnStart returned after"), 1000) << "the first start";
+    EXPECT_EQ(Ms(facts, "time to full initialisation"), 800)
+        << "the first full initialisation after it";
+    EXPECT_EQ(Ms(facts, "time to stop"), 2500) << "the last stop";
+    EXPECT_EQ(Ms(facts, "cleanup"), 30);
+    EXPECT_FALSE(Ms(facts, "agents taken down").has_value());
+    EXPECT_EQ(facts.errorLines, 1);
     EXPECT_EQ(facts.controls, (std::vector<std::string>{"14/5 sessionChange logon",
                                                         "14/6 sessionChange logoff (no data)",
                                                         "15 preshutdown", "999"}));
     EXPECT_EQ(facts.publications, std::vector<std::string>{"(13,0) refused"});
-    EXPECT_EQ(facts.startupConfiguration, "Start=2 (automatic, delayed), DelayedAutostart=1");
+    EXPECT_EQ(facts.startupConfiguration, "service not installed");
+
+    winsim::services::ServiceConfig config;
+    config.startType = SERVICE_AUTO_START;
+    config.delayedAutoStart = true;
+    winsim::services::Install(L"ORVService", config);
+    EXPECT_EQ(GatherFacts(result_).startupConfiguration,
+              "Start=2 (automatic, delayed), DelayedAutostart=1");
 }
 
 TEST_F(RunOutputTest, TheSummaryShowsWhatFailedWithItsContext) {

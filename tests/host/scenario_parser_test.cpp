@@ -1,23 +1,52 @@
 // Loading scenario files: what a valid file and its arrangements give that the shipped
-// scenarios do not show by running, and the message each kind of invalid file gets.
+// scenarios do not show by running, the message each kind of invalid file gets, and the
+// manual (docs/scenarios.md) matching the program: its JSON examples load, its step kinds exist.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "scenario_text.h"
+#include "host/scenario_parser.h"
+#include "manual_examples.h"
 
 namespace orvhost {
 namespace {
 
-using namespace testing_text;
+using orvtest::ManualExample;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
+
+// Small scenario files: a timeline of `steps`; top-level `members` and a start; a start and
+// `expectations`.
+std::string Steps(std::string_view steps) {
+    return R"({"timeline": [)" + std::string(steps) + "]}";
+}
+
+std::string Top(std::string_view members) {
+    return "{" + std::string(members) + R"(, "timeline": [{"do": "start"}]})";
+}
+
+std::string Expect(std::string_view expectations) {
+    return Top(R"("expect": [)" + std::string(expectations) + "]");
+}
+
+LoadResult Load(std::string_view text) {
+    return LoadScenarioText(text, "t.json");
+}
+
+std::string AllErrors(const LoadResult& result) {
+    std::string all;
+    for (const std::string& error : result.errors) {
+        all += error + "\n";
+    }
+    return all;
+}
 
 // `count` clock moves of ten years each, as steps.
 std::string TenYearMoves(int count, const char* sign = "") {
@@ -313,6 +342,52 @@ TEST(ScenarioParserTest, EveryShippedScenarioExpectsSomething) {
         }
     }
     EXPECT_GE(files, 30);
+}
+
+class DocumentationTest : public ::testing::Test {
+  protected:
+    // The example inside the smallest scenario that can hold it.
+    static std::string AsScenario(const ManualExample& example) {
+        if (example.tag == "machine" || example.tag == "client") {
+            return Top("\"" + example.tag + "\": " + example.text);
+        }
+        return example.tag == "scenario" ? example.text
+               : example.tag == "step"   ? Steps(example.text)
+                                         : Expect(example.text);
+    }
+};
+
+TEST_F(DocumentationTest, EveryJsonExampleLoads) {
+    const std::vector<ManualExample> examples = orvtest::ManualExamples();
+    EXPECT_GE(examples.size(), 30u) << "the reference lost its examples";
+    for (const ManualExample& example : examples) {
+        ASSERT_THAT(
+            (std::vector<std::string>{"scenario", "machine", "client", "step", "expectation"}),
+            testing::Contains(example.tag))
+            << "line " << example.line;
+        const LoadResult result = LoadScenarioText(
+            AsScenario(example), "docs/scenarios.md:" + std::to_string(example.line));
+        EXPECT_THAT(result.errors, IsEmpty());
+    }
+}
+
+TEST_F(DocumentationTest, EveryDocumentedStepKindIsKnown) {
+    const std::string document = orvtest::ManualText();
+    const std::string timeline =
+        document.substr(document.find("\n## Timeline"),
+                        document.find("\n## Conditions") - document.find("\n## Timeline"));
+    const std::regex heading(R"(\n### (\w+)\n)");
+    int kinds = 0;
+    for (std::sregex_iterator it(timeline.begin(), timeline.end(), heading), end; it != end; ++it) {
+        const std::string kind = (*it)[1];
+        const LoadResult result =
+            LoadScenarioText(R"({"timeline": [{"do": ")" + kind + R"("}]})", kind);
+        for (const std::string& error : result.errors) {
+            EXPECT_THAT(error, testing::Not(testing::HasSubstr(".do: expected one of"))) << kind;
+        }
+        ++kinds;
+    }
+    EXPECT_EQ(kinds, 17) << "one heading per kind of step";
 }
 
 }  // namespace
