@@ -93,7 +93,6 @@ class Flood {
     }
     ~Flood() { StopReturnedAndJoin(); }
 
-    // Waits until `count` controls were sent (or the flood ended).
     void WaitUntilSent(int count) {
         while (sent_ < std::min(count, kFloodThreads * ControlsPerThread())) {
             std::this_thread::yield();
@@ -235,10 +234,6 @@ class FloodRun : public ServiceScenario {
         EXPECT_TRUE(calls.empty())
             << calls.size() << " calls " << when << ", first: " << calls.front();
     }
-
-    static std::uint64_t RunSeed() {
-        return std::strtoull(ChildParameter("ORV_STRESS_RUN_SEED").c_str(), nullptr, 0);
-    }
 };
 
 // The flood runs: each a process of its own, living one service's life or, for the restart,
@@ -260,7 +255,8 @@ class FloodLives : public FloodRun {
 
   private:
     void TestBody() override {
-        std::mt19937_64 random(RunSeed());
+        std::mt19937_64 random(
+            std::strtoull(ChildParameter("ORV_STRESS_RUN_SEED").c_str(), nullptr, 0));
         for (int life = 0; life < child_.lives && !HasFatalFailure(); ++life) {
             if (life > 0) {
                 orvsim::ClearLogRecords();
