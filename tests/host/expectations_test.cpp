@@ -63,11 +63,14 @@ class ExpectationsTest : public ::testing::Test {
     Snapshot snapshot_;
 };
 
-TEST_F(ExpectationsTest, CountsLogLinesByTextLevelAndRange) {
+TEST_F(ExpectationsTest, LogLinesByTextLevelRangeAndOrderAndAnyOfAndAllOf) {
     Line("S::A: one");
     Line("S::A: one", LogLevel::kError);
     Line("S::B: two  blanks");
-    EXPECT_EQ(Met(Judge(R"([
+    for (const char* line : {"a", "b", "c", "a", "won by OnStop", "skipped by pre-shutdown"}) {
+        Line(line);
+    }
+    const auto results = Judge(R"([
         {"log": "S::A: one"},
         {"log": "S::A: one", "count": 2},
         {"log": "S::A: one", "count": 1},
@@ -77,9 +80,29 @@ TEST_F(ExpectationsTest, CountsLogLinesByTextLevelAndRange) {
         {"log": {"message": "two  blanks", "match": "contains"}},
         {"log": {"message": "^S::[AB]: t", "match": "regex"}, "count": 1},
         {"log": {"message": "", "match": "prefix", "level": "warning"}, "absent": true},
-        {"log": "S::A: one", "absent": true}
-    ])")),
-              (std::vector<bool>{true, true, false, true, false, true, true, true, true, false}));
+        {"log": "S::A: one", "absent": true},
+        {"logOrder": ["a", "b", "c"]},
+        {"logOrder": ["c", "a"]},
+        {"logOrder": ["b", "a", "b"]},
+        {"logOrder": ["a", "z"]},
+        {"anyOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
+        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "skipped by pre-shutdown"}]},
+        {"allOf": [{"log": "won by OnStop"}, {"log": "won by pre-shutdown"}]},
+        {"anyOf": [{"allOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
+                   {"allOf": [{"log": "won by OnStop", "count": 1},
+                              {"log": "won by pre-shutdown", "absent": true}]}]}
+    ])");
+    EXPECT_EQ(Met(results), (std::vector<bool>{true, true, false, true, false, true, true, true,
+                                               true, false,                        // log
+                                               true, true, false, false,           // logOrder
+                                               true, false, true, false, true}));  // anyOf, allOf
+    EXPECT_THAT(results[12].actual, HasSubstr("\"b\" logged, but not after \"a\""));
+    EXPECT_THAT(results[13].actual, HasSubstr("\"z\" never logged"));
+    EXPECT_THAT(results[15].actual, HasSubstr("none held"));
+    EXPECT_THAT(results[17].actual, HasSubstr("won by pre-shutdown"))
+        << "only the member that failed is named";
+    EXPECT_THAT(results[17].actual, Not(HasSubstr("skipped")));
 }
 
 TEST_F(ExpectationsTest, RegularExpressionsMatchLinesOfAnyLength) {
@@ -109,68 +132,17 @@ TEST_F(ExpectationsTest, AnUnmetLogExpectationShowsTheNearestLines) {
     EXPECT_THAT(results[1].context, SizeIs(5)) << "an unwanted line shows the lines that matched";
 }
 
-TEST_F(ExpectationsTest, LogOrderNeedsEachLineAfterThePreviousOne) {
-    Line("a");
-    Line("b");
-    Line("c");
-    Line("a");
-    const auto results = Judge(R"([
-        {"logOrder": ["a", "b", "c"]},
-        {"logOrder": ["c", "a"]},
-        {"logOrder": ["b", "a", "b"]},
-        {"logOrder": ["a", "z"]}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, true, false, false}));
-    EXPECT_THAT(results[2].actual, HasSubstr("\"b\" logged, but not after \"a\""));
-    EXPECT_THAT(results[3].actual, HasSubstr("\"z\" never logged"));
-}
-
-TEST_F(ExpectationsTest, PublicationsInOrderOrExactly) {
+TEST_F(ExpectationsTest, PublicationsCallsStatusReportsDurationsAndTheMachineByField) {
     Publication(4, 19);
     Publication(7, 1);
     Publication(91, 0);
-    const auto results = Judge(R"([
-        {"publications": [[4, 19], [91, 0]]},
-        {"publications": [[4, 19], [91, 0]], "exactly": true},
-        {"publications": [[4, 19], {"topic": 7}, [91, 0]], "exactly": true},
-        {"publications": [[91, 0], [4, 19]]},
-        {"publication": {"state": 0}, "count": 1}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, true}));
-    EXPECT_EQ(results[1].actual, "(4, 19), (7, 1), (91, 0)");
-    EXPECT_THAT(results[3].actual, HasSubstr("(4, 19) not found after the ones before it"));
-}
-
-TEST_F(ExpectationsTest, CallsMatchComponentOperationAndArguments) {
     Call("EventManager", "OnServiceControl", {"15", "0", "0x1234", "null"});
     Call("ORVCore", "OnServiceStop");
     Call("ORV::PluginManager", "Start", {"true"});
-    EXPECT_EQ(Met(Judge(R"([
-        {"calls": [{"component": "EventManager", "operation": "OnServiceControl", "args": ["15", "0", null, null]},
-                   "ORVCore::OnServiceStop"]},
-        {"calls": ["ORVCore::OnServiceStop", "EventManager::OnServiceControl"]},
-        {"call": {"component": "EventManager", "args": ["15", "0", null]}},
-        {"call": "ORV::PluginManager::Start", "count": 1},
-        {"call": {"component": "ORV::PluginManager", "operation": "Start", "args": ["false"]}, "absent": true},
-        {"call": {"component": "EventManager"}, "count": 1}
-    ])")),
-              (std::vector<bool>{true, false, false, true, true, true}));
-}
-
-TEST_F(ExpectationsTest, StatusReportsByField) {
     SERVICE_STATUS stopped{};
     stopped.dwServiceType = 0x10;
     stopped.dwCurrentState = 1;
     snapshot_.statusReports.push_back({L"ORVService", stopped, 7, milliseconds(0)});
-    EXPECT_EQ(Met(Judge(R"([
-        {"statusReports": [{"state": "stopped", "serviceType": 16, "controlsAccepted": 0}], "exactly": true},
-        {"statusReport": {"state": "running"}, "absent": true},
-        {"statusReport": {}, "count": 2}
-    ])")),
-              (std::vector<bool>{true, true, false}));
-}
-
-TEST_F(ExpectationsTest, DurationsOnTheMachineClock) {
     snapshot_.entryCalls.push_back(
         {"OnStart", 1, milliseconds(100), milliseconds(1100), std::nullopt, false});
     snapshot_.entryCalls.push_back(
@@ -183,51 +155,47 @@ TEST_F(ExpectationsTest, DurationsOnTheMachineClock) {
     Line("to", LogLevel::kDebug, 900);
     Line("OrvClientService::OrvWorkerThread: Waiting on service stop event", LogLevel::kDebug,
          1300);
-    const auto results = Judge(R"([
-        {"duration": {"of": "OnStart", "atLeastMs": 1000, "atMostMs": 1000}},
-        {"duration": {"of": "OnStop", "atLeastMs": 2001}},
-        {"duration": {"of": "startToFullInit", "atMostMs": 1200}},
-        {"duration": {"from": "from", "to": "to", "atMostMs": 50}},
-        {"duration": {"from": "to", "to": "never", "atLeastMs": 0}}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, true, false}));
-    EXPECT_EQ(results[1].actual, "took 2000 ms") << "the first OnStop";
-    EXPECT_THAT(results[4].actual, HasSubstr("did not happen"));
-}
-
-TEST_F(ExpectationsTest, AnyOfHoldsWhenOneAlternativeHoldsAndAllOfWhenEveryMemberDoes) {
-    Line("won by OnStop");
-    Line("skipped by pre-shutdown");
-    const auto results = Judge(R"([
-        {"anyOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
-        {"anyOf": [{"log": "x"}, {"log": "y", "count": 2}]},
-        {"allOf": [{"log": "won by OnStop"}, {"log": "skipped by pre-shutdown"}]},
-        {"allOf": [{"log": "won by OnStop"}, {"log": "won by pre-shutdown"}]},
-        {"anyOf": [{"allOf": [{"log": "won by pre-shutdown"}, {"log": "won by OnStop"}]},
-                   {"allOf": [{"log": "won by OnStop", "count": 1},
-                              {"log": "won by pre-shutdown", "absent": true}]}]}
-    ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, true}));
-    EXPECT_THAT(results[1].actual, HasSubstr("none held"));
-    EXPECT_THAT(results[3].actual, HasSubstr("won by pre-shutdown"))
-        << "only the member that failed is named";
-    EXPECT_THAT(results[3].actual, Not(HasSubstr("skipped")));
-}
-
-TEST_F(ExpectationsTest, StartupTypeAndRegistryReadTheMachineAsItIsNow) {
     winsim::ResetMachine();
     winsim::registry::SetDword(L"SYSTEM\\CurrentControlSet\\Services\\ORVService", L"Start", 2);
     winsim::registry::SetString(L"Software\\Quelro\\ORV", L"Realm", L"r");
     const auto results = Judge(R"([
+        {"publications": [[4, 19], [91, 0]]},
+        {"publications": [[4, 19], [91, 0]], "exactly": true},
+        {"publications": [[4, 19], {"topic": 7}, [91, 0]], "exactly": true},
+        {"publications": [[91, 0], [4, 19]]},
+        {"publication": {"state": 0}, "count": 1},
+        {"calls": [{"component": "EventManager", "operation": "OnServiceControl", "args": ["15", "0", null, null]},
+                   "ORVCore::OnServiceStop"]},
+        {"calls": ["ORVCore::OnServiceStop", "EventManager::OnServiceControl"]},
+        {"call": {"component": "EventManager", "args": ["15", "0", null]}},
+        {"call": "ORV::PluginManager::Start", "count": 1},
+        {"call": {"component": "ORV::PluginManager", "operation": "Start", "args": ["false"]}, "absent": true},
+        {"call": {"component": "EventManager"}, "count": 1},
+        {"statusReports": [{"state": "stopped", "serviceType": 16, "controlsAccepted": 0}], "exactly": true},
+        {"statusReport": {"state": "running"}, "absent": true},
+        {"statusReport": {}, "count": 2},
+        {"duration": {"of": "OnStart", "atLeastMs": 1000, "atMostMs": 1000}},
+        {"duration": {"of": "OnStop", "atLeastMs": 2001}},
+        {"duration": {"of": "startToFullInit", "atMostMs": 1200}},
+        {"duration": {"from": "from", "to": "to", "atMostMs": 50}},
+        {"duration": {"from": "to", "to": "never", "atLeastMs": 0}},
         {"startupType": {"start": "automatic", "delayedAutostart": null}},
         {"startupType": {"delayedAutostart": 0}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "realm", "string": "r"}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "Realm", "absent": true}},
         {"registry": {"key": "Software\\Quelro\\ORV", "name": "Other", "dword": 1}}
     ])");
-    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(results[1].actual, "Start=2 DelayedAutostart=absent");
-    EXPECT_EQ(results[4].actual, "the value does not exist");
+    EXPECT_EQ(Met(results), (std::vector<bool>{true, false, true,  false, true,  // publications
+                                               true, false, false, true,  true,  true,  // calls
+                                               true, true,  false,                // status reports
+                                               true, false, true,  true,  false,  // durations
+                                               true, false, true,  false, false}));  // the machine
+    EXPECT_EQ(results[1].actual, "(4, 19), (7, 1), (91, 0)");
+    EXPECT_THAT(results[3].actual, HasSubstr("(4, 19) not found after the ones before it"));
+    EXPECT_EQ(results[15].actual, "took 2000 ms") << "the first OnStop";
+    EXPECT_THAT(results[18].actual, HasSubstr("did not happen"));
+    EXPECT_EQ(results[20].actual, "Start=2 DelayedAutostart=absent");
+    EXPECT_EQ(results[23].actual, "the value does not exist");
 }
 
 }  // namespace

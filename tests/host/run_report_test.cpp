@@ -23,10 +23,6 @@ class RunOutputTest : public ::testing::Test {
   protected:
     void SetUp() override { winsim::ResetMachine(); }
 
-    void Line(std::int64_t at, const std::string& message, LogLevel level = LogLevel::kDebug) {
-        ThreadLine(3, at, message, level);
-    }
-
     void ThreadLine(std::uint32_t thread, std::int64_t at, const std::string& message,
                     LogLevel level = LogLevel::kDebug) {
         auto& lines = result_.evidence.lines;
@@ -79,33 +75,17 @@ class RunOutputTest : public ::testing::Test {
     Json::Value trace_;
 };
 
-TEST_F(RunOutputTest, PhasesComeFromTheEntryPointsAndTheLog) {
+TEST_F(RunOutputTest, TheFiguresNamePhasesControlsPublicationsAndTheStartupConfiguration) {
     result_.evidence.entryCalls = {
         {"OnStart", 2, milliseconds(100), milliseconds(1100), std::nullopt, false},
         {"OnStop", 1, milliseconds(5000), milliseconds(7000), std::nullopt, false},
         {"OnStart", 2, milliseconds(8000), milliseconds(9000), std::nullopt, false},
         {"OnStop", 1, milliseconds(9500), milliseconds(12000), std::nullopt, false}};
-    Line(900, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
-    Line(1300, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
-    Line(5001, "OrvClientService::Cleanup: Enter");
-    Line(5031, "OrvClientService::Cleanup: Exit");
-    Line(5040, "OrvClientService::Cleanup: Something", LogLevel::kError);
-    const RunFacts facts = GatherFacts(result_);
-    EXPECT_EQ(Ms(facts, "OnStart returned after"), 1000) << "the first start";
-    EXPECT_EQ(Ms(facts, "time to full initialisation"), 800)
-        << "the first full initialisation after it";
-    EXPECT_EQ(Ms(facts, "time to stop"), 2500) << "the last stop";
-    EXPECT_EQ(Ms(facts, "cleanup"), 30);
-    EXPECT_FALSE(Ms(facts, "agents taken down").has_value());
-    EXPECT_EQ(facts.errorLines, 1);
-    EXPECT_EQ(facts.startupConfiguration, "service not installed");
-}
-
-TEST_F(RunOutputTest, ControlsPublicationsAndTheStartupConfigurationAreNamed) {
-    winsim::services::ServiceConfig config;
-    config.startType = SERVICE_AUTO_START;
-    config.delayedAutoStart = true;
-    winsim::services::Install(L"ORVService", config);
+    ThreadLine(3, 900, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
+    ThreadLine(3, 1300, "OrvClientService::OrvWorkerThread: Waiting on service stop event");
+    ThreadLine(3, 5001, "OrvClientService::Cleanup: Enter");
+    ThreadLine(3, 5031, "OrvClientService::Cleanup: Exit");
+    ThreadLine(3, 5040, "OrvClientService::Cleanup: Something", LogLevel::kError);
     result_.evidence.controls = {{14, 5, true, 1, milliseconds(0)},
                                  {14, 6, false, 1, milliseconds(0)},
                                  {15, 0, false, 1, milliseconds(0)},
@@ -115,11 +95,25 @@ TEST_F(RunOutputTest, ControlsPublicationsAndTheStartupConfigurationAreNamed) {
     refused.accepted = false;
     result_.evidence.publications.push_back(refused);
     const RunFacts facts = GatherFacts(result_);
+    EXPECT_EQ(Ms(facts, "OnStart returned after"), 1000) << "the first start";
+    EXPECT_EQ(Ms(facts, "time to full initialisation"), 800)
+        << "the first full initialisation after it";
+    EXPECT_EQ(Ms(facts, "time to stop"), 2500) << "the last stop";
+    EXPECT_EQ(Ms(facts, "cleanup"), 30);
+    EXPECT_FALSE(Ms(facts, "agents taken down").has_value());
+    EXPECT_EQ(facts.errorLines, 1);
     EXPECT_EQ(facts.controls, (std::vector<std::string>{"14/5 sessionChange logon",
                                                         "14/6 sessionChange logoff (no data)",
                                                         "15 preshutdown", "999"}));
     EXPECT_EQ(facts.publications, std::vector<std::string>{"(13,0) refused"});
-    EXPECT_EQ(facts.startupConfiguration, "Start=2 (automatic, delayed), DelayedAutostart=1");
+    EXPECT_EQ(facts.startupConfiguration, "service not installed");
+
+    winsim::services::ServiceConfig config;
+    config.startType = SERVICE_AUTO_START;
+    config.delayedAutoStart = true;
+    winsim::services::Install(L"ORVService", config);
+    EXPECT_EQ(GatherFacts(result_).startupConfiguration,
+              "Start=2 (automatic, delayed), DelayedAutostart=1");
 }
 
 TEST_F(RunOutputTest, TheSummaryShowsWhatFailedWithItsContext) {
@@ -171,7 +165,7 @@ TEST_F(RunOutputTest, TheSummaryShowsWhatFailedWithItsContext) {
                 HasSubstr("could not run: the arrangement could not be made"));
 }
 
-TEST_F(RunOutputTest, SectionsAndThePhasesBetweenTheirLinesNestOnTheirThread) {
+TEST_F(RunOutputTest, TheTimelineNestsSectionsPhasesCallsAndStepsOnTheirThreads) {
     ThreadLine(5, 0, "OrvClientService::OrvWorkerThread: Start");
     ThreadLine(
         6, 5,
@@ -181,45 +175,11 @@ TEST_F(RunOutputTest, SectionsAndThePhasesBetweenTheirLinesNestOnTheirThread) {
     ThreadLine(5, 600, "OrvClientService::OrvWorkerThread: Exit");
     ThreadLine(5, 700, "OrvClientService::OrvWorkerThread: after the section");
     ThreadLine(5, 900, "OrvClientService::OrvWorkerThread: later still");
-    Write();
-
-    const auto spans = Events("X");
-    ASSERT_TRUE(spans.contains("5:worker thread"));
-    EXPECT_EQ(spans.at("5:worker thread")["ts"].asInt64(), 0);
-    EXPECT_EQ(spans.at("5:worker thread")["dur"].asInt64(), 600000);
-    ASSERT_TRUE(spans.contains("5:Waiting for FullInit event"));
-    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["ts"].asInt64(), 20000);
-    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["dur"].asInt64(), 480000);
-    EXPECT_FALSE(spans.contains("5:after the section")) << "no phases outside a section";
-    for (const auto& [key, span] : spans) {
-        EXPECT_THAT(key, testing::Not(testing::StartsWith("6:")))
-            << "the bus thread has no section";
-    }
-    EXPECT_EQ(Events("i").size(), 7u) << "a mark for every line";
-    EXPECT_EQ(TrackNames().at(5), "worker thread");
-    EXPECT_EQ(TrackNames().at(6), "bus delivery");
-}
-
-TEST_F(RunOutputTest, CallsThatRecordTheirEndBecomeSpansOnTheirOwnThread) {
     Call(9, 100, "DeployAgent", "UnInit");
     Call(8, 150, "MDMAgent", "UnInit");
     Call(9, 300, "DeployAgent", "UnInitDone");
     Call(7, 310, "MDMAgent", "UnInitDone");  // another thread: not the end of thread 8's call
     Call(4, 320, "EventManager", "OnServiceControl");
-    Write();
-
-    const auto spans = Events("X");
-    ASSERT_TRUE(spans.contains("9:DeployAgent UnInit"));
-    EXPECT_EQ(spans.at("9:DeployAgent UnInit")["dur"].asInt64(), 200000);
-    EXPECT_FALSE(spans.contains("8:MDMAgent UnInit"));
-    EXPECT_FALSE(spans.contains("7:MDMAgent UnInit"));
-    const auto tracks = TrackNames();
-    EXPECT_EQ(tracks.at(9), "uninit DeployAgent");
-    EXPECT_EQ(tracks.at(4), "control pool");
-    EXPECT_EQ(tracks.at(7), "thread 7");
-}
-
-TEST_F(RunOutputTest, TheHostsCallsStepsAndControlsAppear) {
     result_.name = "n";
     result_.timelineThread = 1;
     result_.evidence.entryCalls.push_back(
@@ -237,12 +197,38 @@ TEST_F(RunOutputTest, TheHostsCallsStepsAndControlsAppear) {
     Write();
 
     const auto spans = Events("X");
+    ASSERT_TRUE(spans.contains("5:worker thread"));
+    EXPECT_EQ(spans.at("5:worker thread")["ts"].asInt64(), 0);
+    EXPECT_EQ(spans.at("5:worker thread")["dur"].asInt64(), 600000);
+    ASSERT_TRUE(spans.contains("5:Waiting for FullInit event"));
+    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["ts"].asInt64(), 20000);
+    EXPECT_EQ(spans.at("5:Waiting for FullInit event")["dur"].asInt64(), 480000);
+    EXPECT_FALSE(spans.contains("5:after the section")) << "no phases outside a section";
+    int lineMarks = 0;
+    for (const auto& [key, mark] : Events("i")) {
+        lineMarks += key.starts_with("5:") || key.starts_with("6:") ? 1 : 0;
+    }
+    EXPECT_EQ(lineMarks, 7) << "a mark for every line";
+    for (const auto& [key, span] : spans) {
+        EXPECT_THAT(key, testing::Not(testing::StartsWith("6:")))
+            << "the bus thread has no section";
+    }
+    ASSERT_TRUE(spans.contains("9:DeployAgent UnInit"));
+    EXPECT_EQ(spans.at("9:DeployAgent UnInit")["dur"].asInt64(), 200000);
+    EXPECT_FALSE(spans.contains("8:MDMAgent UnInit"));
+    EXPECT_FALSE(spans.contains("7:MDMAgent UnInit"));
     EXPECT_EQ(spans.at("2:OnStart")["dur"].asInt64(), 1000000);
     EXPECT_FALSE(spans.contains("1:OnStop")) << "an entry point that never returned has no end";
     EXPECT_EQ(spans.at("1:start")["dur"].asInt64(), 1190000);
     EXPECT_TRUE(Events("i").contains("1:control 220 maintenance"));
-    EXPECT_EQ(TrackNames().at(1), "orvhost timeline");
-    EXPECT_EQ(TrackNames().at(2), "host: OnStart (service start)");
+    const auto tracks = TrackNames();
+    EXPECT_EQ(tracks.at(5), "worker thread");
+    EXPECT_EQ(tracks.at(6), "bus delivery");
+    EXPECT_EQ(tracks.at(9), "uninit DeployAgent");
+    EXPECT_EQ(tracks.at(4), "control pool");
+    EXPECT_EQ(tracks.at(7), "thread 7");
+    EXPECT_EQ(tracks.at(1), "orvhost timeline");
+    EXPECT_EQ(tracks.at(2), "host: OnStart (service start)");
 }
 
 }  // namespace

@@ -1,22 +1,52 @@
-// Loading scenario files: what a valid file gives that the shipped scenarios do not show by
-// running, and the message each kind of invalid file gets.
+// Loading scenario files: what a valid file and its arrangements give that the shipped
+// scenarios do not show by running, the message each kind of invalid file gets, and the
+// manual (docs/scenarios.md) matching the program: its JSON examples load, its step kinds exist.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "scenario_text.h"
+#include "host/scenario_parser.h"
+#include "manual_examples.h"
 
 namespace orvhost {
 namespace {
 
-using namespace testing_text;
+using orvtest::ManualExample;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
+
+// Small scenario files: a timeline of `steps`; top-level `members` and a start; a start and
+// `expectations`.
+std::string Steps(std::string_view steps) {
+    return R"({"timeline": [)" + std::string(steps) + "]}";
+}
+
+std::string Top(std::string_view members) {
+    return "{" + std::string(members) + R"(, "timeline": [{"do": "start"}]})";
+}
+
+std::string Expect(std::string_view expectations) {
+    return Top(R"("expect": [)" + std::string(expectations) + "]");
+}
+
+LoadResult Load(std::string_view text) {
+    return LoadScenarioText(text, "t.json");
+}
+
+std::string AllErrors(const LoadResult& result) {
+    std::string all;
+    for (const std::string& error : result.errors) {
+        all += error + "\n";
+    }
+    return all;
+}
 
 // `count` clock moves of ten years each, as steps.
 std::string TenYearMoves(int count, const char* sign = "") {
@@ -53,6 +83,65 @@ TEST(ScenarioParserTest, ReadsDefaultsNamesHexCodesAndTimesBeyond2100) {
     EXPECT_THAT(Load(Steps(TenYearMoves(8) + "," + TenYearMoves(1, "-"))).errors, IsEmpty());
 }
 
+std::string Times(std::optional<unsigned> times) {
+    return times ? std::to_string(*times) : "always";
+}
+
+std::string Of(const DelayArrangement& d) {
+    return d.component + "|" + d.operation + "|" + d.logMessage + "|" + std::to_string(d.ms) + "|" +
+           Times(d.times);
+}
+
+std::string Of(const ThrowArrangement& t) {
+    return t.component + "|" + t.operation + "|" +
+           (t.exception == ThrownException::kRuntimeError ? "runtime_error" : "bad_array") + "|" +
+           Times(t.times);
+}
+
+std::string Of(const FailureArrangement& f) {
+    return f.call + "|" + std::to_string(f.code) + "|" + Times(f.times) + "|" +
+           (f.serviceOnly ? "service" : "any") + "|" + std::to_string(f.skip);
+}
+
+struct Read {
+    std::string text;
+    std::function<std::string(const Scenario&)> read;
+    std::string expected;
+};
+
+TEST(ScenarioParserTest, ReadsEachArrangementWithItsDefaults) {
+    const auto delay = [](const Scenario& s) { return Of(s.client.delays.at(0)); };
+    const auto thrown = [](const Scenario& s) { return Of(s.client.throws.at(0)); };
+    const std::vector<Read> reads = {
+        {Top(R"("client": {"delays": [{"call": "ORV::utility::IsOOBECompleted", "ms": 3600000}]})"),
+         delay, "ORV::utility|IsOOBECompleted||3600000|1"},
+        {Top(R"("client": {"delays": [{"log": "S::W: Waiting", "ms": 5, "times": "always"}]})"),
+         delay, "||S::W: Waiting|5|always"},
+        {Steps(R"({"do": "arrange", "client": {"delays": [{"call": "A::Start", "ms": 0}]}})"),
+         [](const Scenario& s) { return Of(s.timeline.at(0).client->delays.at(0)); },
+         "A|Start||0|1"},
+        // A refused thread reports EAGAIN; a COM call fails with E_FAIL unless told otherwise.
+        {Steps(R"({"do": "fail", "call": "CreateThread", "times": 1})"),
+         [](const Scenario& s) { return Of(*s.timeline.at(0).failure); },
+         "CreateThread|11|1|any|0"},
+        {Top(R"("machine": {"failures": [{"call": "CoInitializeEx", "times": "always"}]})"),
+         [](const Scenario& s) { return Of(s.machine.failures.at(0)); },
+         "CoInitializeEx|" + std::to_string(static_cast<std::int32_t>(0x80004005u)) +
+             "|always|any|0"},
+        {Top(R"("client": {"throws": [{"call": "ORVCore::OnServiceStop", "exception": "runtime_error"}]})"),
+         thrown, "ORVCore|OnServiceStop|runtime_error|1"},
+        {Steps(
+             R"({"do": "arrange", "client": {"throws": [{"call": "P::Notify", "exception": "runtime_error", "times": 3}]}})"),
+         [](const Scenario& s) { return Of(s.timeline.at(0).client->throws.at(0)); },
+         "P|Notify|runtime_error|3"},
+    };
+    for (const Read& row : reads) {
+        const LoadResult result = Load(row.text);
+        ASSERT_THAT(result.errors, IsEmpty()) << row.text << "\n" << AllErrors(result);
+        EXPECT_EQ(row.read(*result.scenario), row.expected) << row.text;
+    }
+}
+
 struct Refusal {
     std::string text;
     std::string error;
@@ -65,6 +154,12 @@ TEST(ScenarioParserTest, RefusesEachMalformedFileWithThePathAndTheReason) {
     }
     const auto regex = [](const std::string& pattern) {
         return Expect(R"({"log": {"message": ")" + pattern + R"(", "match": "regex"}})");
+    };
+    const auto delays = [](const char* list) {
+        return Top(R"("client": {"delays": )" + std::string(list) + "}");
+    };
+    const auto throws = [](const char* list) {
+        return Top(R"("client": {"throws": )" + std::string(list) + "}");
     };
     const std::vector<Refusal> refusals = {
         // Not JSON, or not a scenario at all.
@@ -142,6 +237,53 @@ TEST(ScenarioParserTest, RefusesEachMalformedFileWithThePathAndTheReason) {
         {Steps(
              R"({"do": "check", "expect": [{"duration": {"of": "OnStop", "atLeastMs": 9, "atMostMs": 3}}]})"),
          "$.timeline[0].expect[0]: the duration's \"atLeastMs\" is above its \"atMostMs\""},
+        // Arrangements: delays, failures and throws.
+        {delays(R"([{"call": "A::b", "log": "x", "ms": 1}])"),
+         "$.client.delays[0]: more than one call or log line to delay"},
+        {delays(R"([{"ms": 1}])"), "$.client.delays[0]: no call or log line to delay"},
+        {delays(R"([{"call": "A::b"}])"), "$.client.delays[0]: missing required key \"ms\""},
+        {delays(R"([{"call": "A::b", "ms": -1}])"), "$.client.delays[0].ms: expected an integer"},
+        {delays(R"([{"log": "", "ms": 1}])"), "$.client.delays[0].log:"},
+        // The same call or line twice in one arrangement would silently replace the first.
+        {delays(R"([{"log": "a", "ms": 1}, {"log": "a", "ms": 2}])"),
+         "$.client.delays[1]: the log line \"a\" is already arranged to be delayed at "
+         "$.client.delays[0]"},
+        {delays(R"([{"call": "A::b", "ms": 1}, {"call": "A::b", "ms": 1}])"),
+         "$.client.delays[1]: \"A::b\" is already arranged"},
+        {Top(R"("client": {"emptyHelperSlots": ["Registry"]})"), "$.client.emptyHelperSlots[0]:"},
+        {Top(R"("machine": {"failures": [{"call": "CreateEvent", "caller": "stand-ins"}]})"),
+         "$.machine.failures[0].caller:"},
+        {Top(R"("machine": {"failures": [{"call": "Wait", "clear": true, "skip": 1}]})"),
+         "$.machine.failures[0]: \"clear\" takes no"},
+        {throws(R"([{"call": "OnServiceStop", "exception": "runtime_error"}])"),
+         "t.json: $.client.throws[0].call: expected \"Component::Operation\""},
+        {throws(R"([{"call": {"component": "C"}, "exception": "runtime_error"}])"),
+         "$.client.throws[0].call: expected \"Component::operation\""},
+        {throws(R"([{"call": "C::op", "exception": "logic_error"}])"),
+         "$.client.throws[0].exception: expected one of \"runtime_error\", "
+         "\"bad_array_new_length\", found \"logic_error\""},
+        {throws(R"([{"call": "C::op", "exception": "runtime_error", "times": 0}])"),
+         "$.client.throws[0].times: expected an integer from 1 to 1000000 or \"always\", found 0"},
+        {throws(R"([{"call": "C::op", "exception": "runtime_error", "tmies": 2}])"),
+         "$.client.throws[0].tmies: unknown key \"tmies\""},
+        {throws(R"([{"exception": "runtime_error"}])"),
+         "$.client.throws[0]: missing required key \"call\""},
+        {throws(
+             R"([{"call": "ORVNotificationData::~ORVNotificationData", "exception": "runtime_error"}])"),
+         "$.client.throws[0].call: ORVNotificationData::~ORVNotificationData is a destructor"},
+        {throws(
+             R"([{"call": "ORVPublisherSubscriber::HandlerFailed", "exception": "runtime_error"}])"),
+         "$.client.throws[0].call: ORVPublisherSubscriber::HandlerFailed cannot throw"},
+        {Steps(R"({"do": "start", "escapes": true})"),
+         "$.timeline[0].escapes: expected one of \"runtime_error\""},
+        {Steps(R"({"do": "start"}, {"do": "arrange", "client": {"throws": [
+           {"call": "ConfigPolicyAgent::AnnounceFullInit", "exception": "runtime_error"}]}})"),
+         "$.timeline[1].client.throws[0].call: ConfigPolicyAgent::AnnounceFullInit cannot throw"},
+        {Steps(R"({"do": "arrange", "client": {"throws": [
+           {"call": "C::op", "exception": "runtime_error"},
+           {"call": "C::op", "exception": "bad_array_new_length"}]}})"),
+         "$.timeline[0].client.throws[1]: \"C::op\" is already arranged to throw at "
+         "$.timeline[0].client.throws[0]"},
     };
     for (const Refusal& row : refusals) {
         const LoadResult result = Load(row.text);
@@ -200,6 +342,52 @@ TEST(ScenarioParserTest, EveryShippedScenarioExpectsSomething) {
         }
     }
     EXPECT_GE(files, 30);
+}
+
+class DocumentationTest : public ::testing::Test {
+  protected:
+    // The example inside the smallest scenario that can hold it.
+    static std::string AsScenario(const ManualExample& example) {
+        if (example.tag == "machine" || example.tag == "client") {
+            return Top("\"" + example.tag + "\": " + example.text);
+        }
+        return example.tag == "scenario" ? example.text
+               : example.tag == "step"   ? Steps(example.text)
+                                         : Expect(example.text);
+    }
+};
+
+TEST_F(DocumentationTest, EveryJsonExampleLoads) {
+    const std::vector<ManualExample> examples = orvtest::ManualExamples();
+    EXPECT_GE(examples.size(), 30u) << "the reference lost its examples";
+    for (const ManualExample& example : examples) {
+        ASSERT_THAT(
+            (std::vector<std::string>{"scenario", "machine", "client", "step", "expectation"}),
+            testing::Contains(example.tag))
+            << "line " << example.line;
+        const LoadResult result = LoadScenarioText(
+            AsScenario(example), "docs/scenarios.md:" + std::to_string(example.line));
+        EXPECT_THAT(result.errors, IsEmpty());
+    }
+}
+
+TEST_F(DocumentationTest, EveryDocumentedStepKindIsKnown) {
+    const std::string document = orvtest::ManualText();
+    const std::string timeline =
+        document.substr(document.find("\n## Timeline"),
+                        document.find("\n## Conditions") - document.find("\n## Timeline"));
+    const std::regex heading(R"(\n### (\w+)\n)");
+    int kinds = 0;
+    for (std::sregex_iterator it(timeline.begin(), timeline.end(), heading), end; it != end; ++it) {
+        const std::string kind = (*it)[1];
+        const LoadResult result =
+            LoadScenarioText(R"({"timeline": [{"do": ")" + kind + R"("}]})", kind);
+        for (const std::string& error : result.errors) {
+            EXPECT_THAT(error, testing::Not(testing::HasSubstr(".do: expected one of"))) << kind;
+        }
+        ++kinds;
+    }
+    EXPECT_EQ(kinds, 17) << "one heading per kind of step";
 }
 
 }  // namespace

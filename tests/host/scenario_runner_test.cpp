@@ -1,17 +1,20 @@
-// Running scenarios against the service on the simulated machine. The library keeps
-// per-process state, so each test runs one scenario (CTest runs each test in a process of
-// its own).
+// Running scenarios against the service on the simulated machine, and orvhost's command line.
+// The library keeps per-process state, so each test runs one scenario (CTest runs each test in
+// a process of its own).
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <json/reader.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <thread>
 
+#include "host/cli.h"
 #include "host/machine_setup.h"
 #include "host/report_writer.h"
 #include "host/run_summary.h"
@@ -27,7 +30,6 @@ namespace orvhost {
 namespace {
 
 using ::testing::Contains;
-using ::testing::Field;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -144,27 +146,6 @@ TEST_F(ScenarioRunnerTest, AFailedWaitAndAnUnmetExpectationFailTheRunButTheServi
         result.expectations[0].context,
         Contains(HasSubstr("OrvClientService::OrvWorkerThread: Waiting on service stop event")));
     EXPECT_TRUE(result.expectations[1].met);
-}
-
-TEST_F(ScenarioRunnerTest, StepsTogetherRunOnThreadsOfTheirOwn) {
-    const RunResult result = Run(Parse(R"({
-      "timeline": [{"do": "together", "steps": [
-        {"do": "registry", "key": "K", "name": "A", "dword": 1},
-        {"do": "registry", "key": "K", "name": "B", "dword": 2},
-        {"do": "pause", "ms": 10}
-      ]}],
-      "expect": [{"registry": {"key": "K", "name": "A", "dword": 1}},
-                 {"registry": {"key": "K", "name": "B", "dword": 2}}]})"));
-    EXPECT_EQ(result.ExitCode(), 0);
-    ASSERT_THAT(result.steps, SizeIs(4))
-        << "the group, then its three steps; no stop without a start";
-    std::set<std::uint32_t> threads;
-    for (std::size_t i = 1; i < result.steps.size(); ++i) {
-        EXPECT_EQ(result.steps[i].depth, 1);
-        threads.insert(result.steps[i].threadId);
-    }
-    EXPECT_THAT(threads, SizeIs(3));
-    EXPECT_FALSE(threads.contains(result.timelineThread));
 }
 
 TEST_F(ScenarioRunnerTest, AnArrangementTheMachineRefusesMeansTheScenarioCannotRun) {
@@ -315,6 +296,77 @@ INSTANTIATE_TEST_SUITE_P(
             "OnStop was expected to let std::bad_array_new_length escape, but let escape "
             "std::runtime_error: arranged failure of ORVCore::OnServiceStop"}),
     EscapeName);
+
+// orvhost's command line: exit statuses and what it says about files it will not run.
+class CliTest : public ::testing::Test {
+  protected:
+    static int Run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "orvhost");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        return RunCommandLine(static_cast<int>(argv.size()), argv.data());
+    }
+
+    static std::string File(const std::string& name, const std::string& text) {
+        const std::string path = testing::TempDir() + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+};
+
+TEST_F(CliTest, CheckValidatesEveryFileAndRunsNothing) {
+    const std::string good = File("good.json", R"({"timeline": [{"do": "start"}]})");
+    const std::string bad = File("bad.json", R"({"timeline": [{"do": "strat"}]})");
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Run({"check", good}), 0);
+    EXPECT_THAT(testing::internal::GetCapturedStdout(),
+                HasSubstr("good.json: ok (1 steps, 0 expectations)"));
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"check", good, bad, testing::TempDir() + "missing.json"}), 2);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(errors, HasSubstr("bad.json: $.timeline[0].do: expected one of \"start\""));
+    EXPECT_THAT(errors, HasSubstr("missing.json: cannot be read"));
+}
+
+TEST_F(CliTest, HelpSucceedsAndAMalformedCommandLineCannotRun) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_EQ(Run({"run", "--help"}), 0);
+    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("--timeline"));
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({}), 2) << "a command is required";
+    EXPECT_EQ(Run({"run", "--bogus"}), 2);
+    EXPECT_EQ(Run({"run", testing::TempDir() + "no-such-file.json"}), 2);
+    EXPECT_EQ(Run({"run", "--clock-scale", "0"}), 2);
+    EXPECT_EQ(Run({"check"}), 2) << "check needs a file";
+    testing::internal::GetCapturedStderr();
+}
+
+TEST_F(CliTest, AnInvalidScenarioIsNotRunAndItsReportSaysWhy) {
+    const std::string bad =
+        File("invalid.json", R"({"timeline": [{"do": "start", "delayMs": -1}]})");
+    const std::string report = testing::TempDir() + "invalid-report.json";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"run", "-q", bad, "--report", report}), 2);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_THAT(
+        errors,
+        HasSubstr("$.timeline[0].delayMs: expected an integer from 0 to 1000000000, found -1"));
+    EXPECT_THAT(errors, HasSubstr("nothing was run"));
+
+    Json::Value written;
+    std::ifstream in(report);
+    ASSERT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &written, nullptr));
+    EXPECT_EQ(written["result"].asString(), "invalid");
+    EXPECT_EQ(written["exitCode"].asInt(), 2);
+    ASSERT_EQ(written["errors"].size(), 1u);
+    EXPECT_THAT(written["errors"][0].asString(), HasSubstr("$.timeline[0].delayMs"));
+}
 
 }  // namespace
 }  // namespace orvhost

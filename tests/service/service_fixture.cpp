@@ -20,18 +20,7 @@ namespace {
 // makes a second one behave differently.
 bool g_serviceRanInThisProcess = false;
 
-std::string CallName(const orvsim::TraceEntry& entry) {
-    return entry.component + "::" + entry.operation;
-}
-
 }  // namespace
-
-std::wstring Line(std::wstring_view scopeText, std::wstring_view text) {
-    std::wstring line(scopeText);
-    line += L": ";
-    line += text;
-    return line;
-}
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -62,21 +51,9 @@ void ArrangeHangingStep(const std::wstring& agent,
     orvsim::ArrangeAgent(agent, behaviour);
 }
 
-std::vector<std::wstring> Messages() {
-    return orvsim::LogMessages();
-}
-
 int CountOf(std::wstring_view message) {
     const std::vector<std::wstring> messages = Messages();
     return static_cast<int>(std::count(messages.begin(), messages.end(), message));
-}
-
-bool Logged(std::wstring_view message) {
-    return orvsim::HasLogMessage(message);
-}
-
-bool LoggedAt(std::wstring_view message, ORV::Log::Level level) {
-    return orvsim::HasLogMessage(message, level);
 }
 
 std::vector<std::wstring> MessagesStartingWith(std::wstring_view prefix) {
@@ -146,7 +123,7 @@ template <class Item, class Show>
 ::testing::AssertionResult TracedInOrder(const std::vector<std::string>& calls) {
     std::vector<std::string> traced;
     for (const orvsim::TraceEntry& entry : orvsim::TraceSnapshot()) {
-        traced.push_back(CallName(entry));
+        traced.push_back(entry.component + "::" + entry.operation);
     }
     return InOrder(traced, calls, [](const std::string& call) { return call; });
 }
@@ -162,11 +139,8 @@ bool WaitForTraced(std::string_view component, std::string_view operation,
 
 std::vector<std::string> ArgumentsOf(std::string_view component, std::string_view operation) {
     const std::vector<orvsim::TraceEntry> entries = orvsim::TraceOf(component, operation);
-    if (entries.empty()) {
-        ADD_FAILURE() << "no call of " << component << "::" << operation;
-        return {};
-    }
-    return entries.front().arguments;
+    EXPECT_FALSE(entries.empty()) << "no call of " << component << "::" << operation;
+    return entries.empty() ? std::vector<std::string>{} : entries.front().arguments;
 }
 
 bool WaitForPublished(int topicId, int eventState, std::chrono::milliseconds timeout) {
@@ -188,10 +162,9 @@ int PublishedCount(int topicId, int eventState) {
 HANDLE ServiceStopEvent() {
     const std::vector<std::string> arguments =
         ArgumentsOf("ApplicabilityEvaluator", "SetOrvIsStoppingHandle");
-    if (arguments.empty()) {
-        return nullptr;
-    }
-    return reinterpret_cast<HANDLE>(std::strtoull(arguments.front().c_str(), nullptr, 16));
+    return arguments.empty()
+               ? nullptr
+               : reinterpret_cast<HANDLE>(std::strtoull(arguments.front().c_str(), nullptr, 16));
 }
 
 struct OnLogLine::Sink : spdlog::sinks::base_sink<std::mutex> {
@@ -233,14 +206,11 @@ void ServiceScenario::SetUp() {
         GTEST_SKIP() << "needs a process of its own (run it through ctest or with --gtest_filter)";
     }
     orvhost::ArrangeDefaultMachine({kClockScale});
-    host_ = std::make_unique<orvhost::ServiceHost>(
-        winsim::services::StatusHandle(orvhost::kServiceName));
+    ReplaceHost();
 }
 
 void ServiceScenario::TearDown() {
-    if (backgroundStop_) {
-        WaitForBackgroundStop();
-    }
+    WaitForBackgroundStop();
     if (started_ && !stopped_) {
         StopService();  // so that no thread of the service outlives the test
     }
@@ -271,10 +241,7 @@ void ServiceScenario::StopServiceInBackground() {
 }
 
 void ServiceScenario::WaitForBackgroundStop() {
-    if (backgroundStop_ && backgroundStop_->joinable()) {
-        backgroundStop_->join();
-    }
-    backgroundStop_.reset();
+    backgroundStop_.reset();  // a jthread joins as it goes
 }
 
 void ServiceScenario::ReplaceHost() {

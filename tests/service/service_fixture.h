@@ -59,7 +59,9 @@ inline constexpr std::wstring_view kTimeDelta = L"OrvClientService::GetTimeDelta
 }  // namespace scope
 
 // "<scope>: <text>", the shape of most of the service's lines.
-std::wstring Line(std::wstring_view scopeText, std::wstring_view text);
+inline std::wstring Line(std::wstring_view scopeText, std::wstring_view text) {
+    return std::wstring(scopeText) + L": " + std::wstring(text);
+}
 
 // Polls `condition` until it holds or `timeout` (real time) passes; for state that offers no
 // wait of its own. Returns whether it held.
@@ -74,18 +76,21 @@ bool AdvanceUntil(const std::function<bool()>& evidence, std::chrono::millisecon
 // step runs and end it with AdvanceUntil.
 void ArrangeHangingStep(const std::wstring& agent, orvsim::AgentStep orvsim::AgentBehaviour::*step);
 
-// --- The log -----------------------------------------------------------------------------
-
-std::vector<std::wstring> Messages();
+inline std::vector<std::wstring> Messages() {
+    return orvsim::LogMessages();
+}
+inline bool Logged(std::wstring_view message) {
+    return orvsim::HasLogMessage(message);
+}
+inline bool LoggedAt(std::wstring_view message, ORV::Log::Level level) {
+    return orvsim::HasLogMessage(message, level);
+}
 // How many kept lines have exactly this message part.
 int CountOf(std::wstring_view message);
-bool Logged(std::wstring_view message);
-bool LoggedAt(std::wstring_view message, ORV::Log::Level level);
 // Messages that begin with `prefix`, oldest first.
 std::vector<std::wstring> MessagesStartingWith(std::wstring_view prefix);
-// The sequence number of the newest kept line; lines written later have greater ones.
+// The sequence number of the newest kept line, and the messages written after such a mark.
 std::uint64_t LogMark();
-// Messages written after `mark`, oldest first.
 std::vector<std::wstring> MessagesSince(std::uint64_t mark);
 // The thread that wrote the first line with exactly this message part; 0 when none did.
 std::uint32_t ThreadOf(std::wstring_view message);
@@ -95,16 +100,12 @@ bool WaitForMessage(std::wstring_view message, std::chrono::milliseconds timeout
 // between them); the failure names the first message that is missing or out of place.
 ::testing::AssertionResult LoggedInOrder(const std::vector<std::wstring>& messages);
 
-// --- The call trace ------------------------------------------------------------------------
-
 // Whether each call ("Component::operation") was traced, each after the one before it.
 ::testing::AssertionResult TracedInOrder(const std::vector<std::string>& calls);
 bool WaitForTraced(std::string_view component, std::string_view operation,
                    std::chrono::milliseconds timeout = kEventually);
 // The arguments of the first entry of component::operation; fails the test when there is none.
 std::vector<std::string> ArgumentsOf(std::string_view component, std::string_view operation);
-
-// --- The bus ---------------------------------------------------------------------------------
 
 // Waits until (topicId, eventState) has been published.
 bool WaitForPublished(int topicId, int eventState, std::chrono::milliseconds timeout = kEventually);
@@ -114,8 +115,6 @@ int PublishedCount(int topicId, int eventState);
 // The service's stop event, as it handed it to the applicability evaluator during start-up.
 // Setting it is what a stop does to every wait of start-up.
 HANDLE ServiceStopEvent();
-
-// --- Acting at a precise point -------------------------------------------------------------
 
 // Runs `action` on the writing thread, once, when a line with exactly `message` is written,
 // before that thread goes on. The action must not log: it runs inside the logger.
@@ -133,8 +132,6 @@ class OnLogLine {
     std::shared_ptr<Sink> sink_;
 };
 
-// --- The fixture ---------------------------------------------------------------------------
-
 class ServiceScenario : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -144,22 +141,21 @@ class ServiceScenario : public ::testing::Test {
     void StartService();
     // Starts and waits until the worker waits for the stop with all agents fully initialised.
     void StartUntilFullyInitialized();
-    // OnStop on this thread, then the start thread is joined.
+    // OnStop on this thread, then the start thread is joined; or on a thread of its own, for
+    // stops that must not block the test.
     void StopService();
-    // The same on a thread of its own, for stops that must not block the test.
     void StopServiceInBackground();
     void WaitForBackgroundStop();
 
     orvhost::ServiceHost& Host() { return *host_; }
-    // A fresh host for a second service in the same process (the previous one must be
-    // stopped).
+    // A fresh host, for a second service in the same process once the first has stopped.
     void ReplaceHost();
 
   private:
     std::unique_ptr<orvhost::ServiceHost> host_;
     bool started_ = false;
     bool stopped_ = false;
-    std::optional<std::thread> backgroundStop_;
+    std::optional<std::jthread> backgroundStop_;
 };
 
 }  // namespace orvtest

@@ -50,13 +50,9 @@ bool SelectChildRun() {
 }
 
 std::string ChildResult::Status() const {
-    if (timedOut) {
-        return "timed out";
-    }
-    if (signal != 0) {
-        return "signal " + std::to_string(signal);
-    }
-    return "exit " + std::to_string(exitCode);
+    return timedOut      ? "timed out"
+           : signal != 0 ? "signal " + std::to_string(signal)
+                         : "exit " + std::to_string(exitCode);
 }
 
 ChildResult RunChild(const std::string& name, const std::map<std::string, std::string>& environment,
@@ -72,27 +68,18 @@ ChildResult RunProgram(const std::vector<std::string>& arguments,
     ChildResult result;
     const auto began = std::chrono::steady_clock::now();
 
-    std::map<std::string, std::string> variables;
+    // This process's environment with `environment` laid over it.
+    std::vector<std::string> texts;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        const std::size_t equals = text.find('=');
-        if (equals != std::string::npos) {
-            variables[text.substr(0, equals)] = text.substr(equals + 1);
+        const std::string_view text(*entry);
+        if (!environment.contains(std::string(text.substr(0, text.find('='))))) {
+            texts.emplace_back(text);
         }
     }
     for (const auto& [key, value] : environment) {
-        variables[key] = value;
-    }
-    std::vector<std::string> texts;
-    texts.reserve(variables.size());
-    for (const auto& [key, value] : variables) {
-        std::string text = key;
-        text += '=';
-        text += value;
-        texts.push_back(std::move(text));
+        texts.emplace_back(key).append("=").append(value);
     }
     std::vector<char*> envp;
-    envp.reserve(texts.size() + 1);
     for (std::string& text : texts) {
         envp.push_back(text.data());
     }
@@ -132,14 +119,8 @@ ChildResult RunProgram(const std::vector<std::string>& arguments,
 
     int status = 0;
     const auto deadline = began + realTimeout;
-    for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) {
-            break;
-        }
-        if (done < 0 && errno != EINTR) {
-            break;
-        }
+    for (pid_t done = 0;
+         (done = waitpid(child, &status, WNOHANG)) == 0 || (done < 0 && errno == EINTR);) {
         if (std::chrono::steady_clock::now() >= deadline && !result.timedOut) {
             result.timedOut = true;
             kill(child, SIGKILL);  // a hung child would outlive the test otherwise
@@ -185,10 +166,7 @@ std::uint64_t SeedFor(const char* test, std::uint64_t fallback) {
 
 int CountFromEnvironment(const char* variable, int fallback) {
     const char* given = std::getenv(variable);
-    if (given == nullptr) {
-        return fallback;
-    }
-    const long value = std::strtol(given, nullptr, 10);
+    const long value = given == nullptr ? 0 : std::strtol(given, nullptr, 10);
     return value > 0 && value < 1000000 ? static_cast<int>(value) : fallback;
 }
 
@@ -204,11 +182,15 @@ int ProcessThreads() {
 
 std::string ChildParameter(const char* variable) {
     const char* value = std::getenv(variable);
-    if (value == nullptr) {
-        ADD_FAILURE() << "the parent did not set " << variable;
-        return {};
-    }
-    return value;
+    EXPECT_NE(value, nullptr) << "the parent did not set " << variable;
+    return value == nullptr ? "" : value;
 }
 
 }  // namespace orvstress
+
+// The stress tests' main: the tests themselves, or, in a process a test started for one run,
+// only that run.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return orvstress::SelectChildRun() ? RUN_ALL_TESTS() : 2;
+}

@@ -21,15 +21,15 @@ namespace orvstress {
 // The environment variable that makes a process run one child instead of the tests.
 inline constexpr char kChildVariable[] = "ORV_STRESS_CHILD";
 
-// Makes the child run `name` available: `make` creates its test object.
+// Makes the child run `name` available; `make` creates its test object.
 class ChildRegistration {
   public:
     ChildRegistration(const char* name, std::function<::testing::Test*()> make);
 };
 
 // Called by main before RUN_ALL_TESTS: in a child process, registers the child run that
-// ORV_STRESS_CHILD names and makes it the only test to run. Returns false (after printing why)
-// when the name is unknown.
+// ORV_STRESS_CHILD names and makes it the only test to run. False (after saying why) when the
+// name is unknown.
 bool SelectChildRun();
 
 struct ChildResult {
@@ -44,32 +44,32 @@ struct ChildResult {
     std::string Status() const;
 };
 
-// Runs the child `name` with `environment` added to this process's own environment and waits
-// for it, killing it after `realTimeout`.
+// Runs the child `name`, or the program `arguments[0]` with the rest as its arguments, with
+// `environment` added to this process's own, and waits for it, killing it after `realTimeout`.
 ChildResult RunChild(const std::string& name, const std::map<std::string, std::string>& environment,
                      std::chrono::milliseconds realTimeout);
-
-// Runs the program `arguments[0]` with the rest as its arguments, `environment` added to this
-// process's own, and waits for it in the same way.
 ChildResult RunProgram(const std::vector<std::string>& arguments,
                        const std::map<std::string, std::string>& environment,
                        std::chrono::milliseconds realTimeout);
 
 // Lines of `output` that begin with `prefix`, in order.
 std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix);
-
 // The seed of a test's random generator: ORV_STRESS_SEED when set, otherwise `fallback`.
 // Printed, so that a failing run can be repeated.
 std::uint64_t SeedFor(const char* test, std::uint64_t fallback);
-
-// A count from the environment variable `variable`, or `fallback` when it is unset or not a
-// positive number.
+// A positive count from the environment variable `variable`, or `fallback`.
 int CountFromEnvironment(const char* variable, int fallback);
-
 // The number of threads this process has now (/proc/self/status).
 int ProcessThreads();
-
 // The value of an environment variable of the child; fails the test when it is missing.
 std::string ChildParameter(const char* variable);
+
+// What a stop must have done (take_down.cpp), judged once it has returned: OnStop ran once, its
+// lines in order, and returned only after the one cleanup had ended, whoever ran it.
+void ExpectStoppedOnce();
+// For the first service of a process: every agent that got through Init was taken down once,
+// the client's event monitor, the device-context monitor and the command processor are down,
+// and the command processor's Init and UnInit never overlapped.
+void ExpectFirstTakeDown();
 
 }  // namespace orvstress

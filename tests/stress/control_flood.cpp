@@ -55,10 +55,8 @@ void ControlFlood::SendOne() {
         SendSessionChange();
     } else if (pick < 550) {
         SendTimeChange();
-    } else if (pick < 700) {
-        SendClientControl();
     } else if (pick < 850) {
-        SendOtherKnown();
+        SendKnown(pick < 700);
     } else {
         SendUnknown();
     }
@@ -66,8 +64,7 @@ void ControlFlood::SendOne() {
 }
 
 void ControlFlood::SendPowerEvent() {
-    DWORD eventType = kPowerEventTypes[std::uniform_int_distribution<std::size_t>(
-        0, kPowerEventTypes.size() - 1)(random_)];
+    DWORD eventType = Pick(kPowerEventTypes);
     if (OneIn(10)) {
         eventType = static_cast<DWORD>(random_());
     }
@@ -82,8 +79,7 @@ void ControlFlood::SendPowerEvent() {
     }
     // A POWERBROADCAST_SETTING of any data length, in storage that ends where its data ends.
     static constexpr std::array<std::size_t, 8> kLengths = {0, 1, 2, 4, 16, 255, 4096, 65536};
-    std::size_t length =
-        kLengths[std::uniform_int_distribution<std::size_t>(0, kLengths.size() - 1)(random_)];
+    std::size_t length = Pick(kLengths);
     if (OneIn(4)) {
         length = std::uniform_int_distribution<std::size_t>(0, 300)(random_);
     }
@@ -141,15 +137,8 @@ void ControlFlood::SendTimeChange() {
     Deliver(SERVICE_CONTROL_TIMECHANGE, static_cast<DWORD>(random_() % 2), &info);
 }
 
-void ControlFlood::SendClientControl() {
-    const DWORD code = kClientCodes[std::uniform_int_distribution<std::size_t>(
-        0, kClientCodes.size() - 1)(random_)];
-    Deliver(code, OneIn(2) ? 0 : static_cast<DWORD>(random_()), PassedOnData());
-}
-
-void ControlFlood::SendOtherKnown() {
-    const DWORD code = kOtherKnownCodes[std::uniform_int_distribution<std::size_t>(
-        0, kOtherKnownCodes.size() - 1)(random_)];
+void ControlFlood::SendKnown(bool client) {
+    const DWORD code = client ? Pick(kClientCodes) : Pick(kOtherKnownCodes);
     Deliver(code, OneIn(2) ? 0 : static_cast<DWORD>(random_()), PassedOnData());
 }
 

@@ -10,6 +10,7 @@
 // freed memory under AddressSanitizer. Codes whose data the library passes on uncopied get
 // null or storage that lives as long as the process.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <random>
@@ -25,20 +26,23 @@ class ControlFlood {
     // summed across threads.
     ControlFlood(std::uint64_t seed, int preShutdownWeight, std::atomic<int>& sent);
 
-    // Delivers one random control and counts it.
     void SendOne();
 
   private:
     void SendPowerEvent();
     void SendSessionChange();
     void SendTimeChange();
-    void SendClientControl();
-    void SendOtherKnown();
+    // A client code (210, 211, 220, 221), or another standard one.
+    void SendKnown(bool client);
     void SendUnknown();
     void Deliver(DWORD control, DWORD eventType, void* eventData);
     // Null now and then, otherwise storage that outlives every handler.
     void* PassedOnData();
     bool OneIn(int n);
+    template <class T, std::size_t N>
+    T Pick(const std::array<T, N>& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, N - 1)(random_)];
+    }
 
     std::mt19937_64 random_;
     const int preShutdownWeight_;

@@ -21,7 +21,6 @@
 #include "service_fixture.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
-#include "take_down.h"
 #include "winapi/sim/control.h"
 
 namespace orvstress {
@@ -92,28 +91,17 @@ class Flood {
             });
         }
     }
-    ~Flood() {
-        stopReturned_ = true;
-        Join();
-    }
-    Flood(const Flood&) = delete;
-    Flood& operator=(const Flood&) = delete;
+    ~Flood() { StopReturnedAndJoin(); }
 
-    // Waits until `count` controls were sent (or the flood ended).
     void WaitUntilSent(int count) {
         while (sent_ < std::min(count, kFloodThreads * ControlsPerThread())) {
             std::this_thread::yield();
         }
     }
 
-    void StopReturned() { stopReturned_ = true; }
-
-    void Join() {
-        for (std::thread& thread : threads_) {
-            if (thread.joinable()) {
-                thread.join();
-            }
-        }
+    void StopReturnedAndJoin() {
+        stopReturned_ = true;
+        threads_.clear();  // each joins as it goes
     }
 
     int Sent() const { return sent_; }
@@ -123,7 +111,7 @@ class Flood {
 
     std::atomic<int> sent_{0};
     std::atomic<bool> stopReturned_{false};
-    std::vector<std::thread> threads_;
+    std::vector<std::jthread> threads_;
 };
 
 std::uint64_t LastTraceSequence() {
@@ -159,8 +147,7 @@ class FloodRun : public ServiceScenario {
         const std::uint64_t logAfterStop = LogMark();
         const std::uint64_t traceAfterStop = LastTraceSequence();
         const int sentBeforeStopReturned = flood.Sent();
-        flood.StopReturned();
-        flood.Join();
+        flood.StopReturnedAndJoin();
         ASSERT_TRUE(winsim::WaitForIdleThreadPools(kEventually)) << "controls still queued";
 
         ExpectNothingSince(logAfterStop, traceAfterStop, "after OnStop returned");
@@ -171,24 +158,12 @@ class FloodRun : public ServiceScenario {
             std::chrono::steady_clock::now() - began);
         std::cout << "stress: life seed=" << seed
                   << " phase=" << kPhaseNames[static_cast<int>(plan.phase)]
-                  << " stopAfter=" << plan.stopAfter
+                  << " stopAfter=" << plan.stopAfter << " preShutdownAfter="
+                  << (plan.preShutdown ? std::to_string(plan.preShutdownAfter) : "-")
+                  << (plan.waitForPreShutdown ? " (waited)" : "")
                   << " sentBeforeStopReturned=" << sentBeforeStopReturned
-                  << (plan.preShutdown
-                          ? " preShutdownAfter=" + std::to_string(plan.preShutdownAfter) +
-                                (plan.waitForPreShutdown ? " (waited)" : " (racing)")
-                          : std::string())
-                  << " cleanupBy="
-                  << (CountOf(Line(scope::kControl, L"Starting cleanup from PRESHUTDOWN")) == 1
-                          ? "preshutdown"
-                          : "OnStop")
                   << " forwarded=" << orvsim::ForwardedControls().size()
-                  << " handled=" << HandledControls() << " sent=" << flood.Sent()
                   << " tookMs=" << took.count() << "\n";
-    }
-
-    // Log lines that a control's handling wrote, of any kind.
-    static int HandledControls() {
-        return static_cast<int>(MessagesStartingWith(scope::kControl).size());
     }
 
     static void JudgeStop(const LifePlan& plan, bool firstInProcess) {
@@ -259,10 +234,6 @@ class FloodRun : public ServiceScenario {
         EXPECT_TRUE(calls.empty())
             << calls.size() << " calls " << when << ", first: " << calls.front();
     }
-
-    static std::uint64_t RunSeed() {
-        return std::strtoull(ChildParameter("ORV_STRESS_RUN_SEED").c_str(), nullptr, 0);
-    }
 };
 
 // The flood runs: each a process of its own, living one service's life or, for the restart,
@@ -284,7 +255,8 @@ class FloodLives : public FloodRun {
 
   private:
     void TestBody() override {
-        std::mt19937_64 random(RunSeed());
+        std::mt19937_64 random(
+            std::strtoull(ChildParameter("ORV_STRESS_RUN_SEED").c_str(), nullptr, 0));
         for (int life = 0; life < child_.lives && !HasFatalFailure(); ++life) {
             if (life > 0) {
                 orvsim::ClearLogRecords();

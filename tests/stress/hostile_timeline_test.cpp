@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -19,50 +20,24 @@
 #include <vector>
 
 #include "child_run.h"
+#include "manual_examples.h"
 
 namespace orvstress {
 namespace {
 
 constexpr std::chrono::milliseconds kRunTimeout{240000};
 
-struct Examples {
-    std::vector<Json::Value> steps;
-    std::vector<Json::Value> machines;
-    std::vector<Json::Value> clients;
-    std::vector<Json::Value> expectations;
-};
+// The manual's JSON examples that parse, by their tag.
+using Examples = std::map<std::string, std::vector<Json::Value>>;
 
-// The manual's JSON examples by their tag (```json step, machine, client, expectation).
 Examples ReadExamples() {
-    std::ifstream in(ORV_SOURCE_DIR "/docs/scenarios.md");
     Examples examples;
-    std::string line;
-    std::string tag;
-    std::string text;
-    bool open = false;
-    while (std::getline(in, line)) {
-        if (!open && line.starts_with("```json ")) {
-            open = true;
-            tag = line.substr(8);
-            text.clear();
-        } else if (open && line == "```") {
-            open = false;
-            Json::Value value;
-            std::istringstream json(text);
-            if (!Json::parseFromStream(Json::CharReaderBuilder(), json, &value, nullptr)) {
-                continue;  // the documentation test reports a broken example
-            }
-            if (tag == "step") {
-                examples.steps.push_back(value);
-            } else if (tag == "machine") {
-                examples.machines.push_back(value);
-            } else if (tag == "client") {
-                examples.clients.push_back(value);
-            } else if (tag == "expectation") {
-                examples.expectations.push_back(value);
-            }
-        } else if (open) {
-            text += line + "\n";
+    for (const orvtest::ManualExample& example : orvtest::ManualExamples()) {
+        Json::Value value;
+        std::istringstream json(example.text);
+        // A broken example is the documentation test's to report.
+        if (Json::parseFromStream(Json::CharReaderBuilder(), json, &value, nullptr)) {
+            examples[example.tag].push_back(value);
         }
     }
     return examples;
@@ -80,13 +55,14 @@ class HostileScenario {
         Json::Value scenario(Json::objectValue);
         // Short waits and a fast clock keep a run that waits for what never comes short.
         scenario["timeoutMs"] = Json::Value(1500);
-        scenario["machine"] = Chance(30) ? Mutated(Pick(_examples.machines)) : Json::objectValue;
+        scenario["machine"] =
+            Chance(30) ? Mutated(Pick(_examples.at("machine"))) : Json::objectValue;
         scenario["machine"]["clockScale"] = 50;
         if (Chance(30)) {
-            scenario["client"] = Mutated(Pick(_examples.clients));
+            scenario["client"] = Mutated(Pick(_examples.at("client")));
         }
         if (Chance(30)) {
-            scenario["expect"].append(Mutated(Pick(_examples.expectations)));
+            scenario["expect"].append(Mutated(Pick(_examples.at("expectation"))));
         }
         const int steps =
             Chance(5) && _mutation != Mutation::kHeavy ? 300 : static_cast<int>(Below(12)) + 1;
@@ -108,7 +84,7 @@ class HostileScenario {
             }
             return group;
         }
-        return Mutated(Pick(_examples.steps));
+        return Mutated(Pick(_examples.at("step")));
     }
 
     // A copy of `value` with some of its leaves replaced by extremes, and now and then one
@@ -200,11 +176,11 @@ bool HasFault(const std::string& output) {
 }
 
 TEST(HostileTimelineTest, AnyTimelineOfDocumentedStepsEndsInAStatusWithAMessage) {
-    const Examples examples = ReadExamples();
-    ASSERT_GE(examples.steps.size(), 15U) << "the manual's step examples were not found";
-    ASSERT_FALSE(examples.machines.empty());
-    ASSERT_FALSE(examples.clients.empty());
-    ASSERT_FALSE(examples.expectations.empty());
+    Examples examples = ReadExamples();
+    ASSERT_GE(examples["step"].size(), 15U) << "the manual's step examples were not found";
+    for (const char* tag : {"machine", "client", "expectation"}) {
+        ASSERT_FALSE(examples[tag].empty()) << tag;
+    }
 
     const std::uint64_t seed = SeedFor("HostileTimelineTest", 20261206);
     const int runs = CountFromEnvironment("ORV_STRESS_RUNS", 16);
@@ -246,10 +222,6 @@ TEST(HostileTimelineTest, AnyTimelineOfDocumentedStepsEndsInAStatusWithAMessage)
                 << "status " << result.exitCode << " unexplained" << repeat;
         }
         ++byStatus[result.exitCode];
-        if (std::getenv("ORV_STRESS_VERBOSE") != nullptr) {
-            std::cout << "run " << i << ": " << result.Status() << " " << result.took.count()
-                      << " ms: " << result.output.substr(0, 300) << "\n";
-        }
     }
     std::cout << "hostile timelines: " << runs << " runs, " << byStatus[0] << " passed, "
               << byStatus[1] << " failed a step or an expectation, " << byStatus[2] << " refused\n";

@@ -18,7 +18,6 @@
 #include "service_fixture.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
-#include "take_down.h"
 #include "winapi/sim/control.h"
 
 namespace orvstress {

@@ -1,9 +1,11 @@
-#include "take_down.h"
+// What a stop must have done and taken down, judged from the log, the call trace and the
+// stand-ins' state once the stop has returned.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "child_run.h"
 #include "service_fixture.h"
 #include "sim/client/control.h"
 
