@@ -37,8 +37,8 @@ else()
 endif()
 
 # The entry points, the exported shared types and what they include: the Win32 names they use
-# (on Windows the platform's own; elsewhere winapi/posix, not the machine's control API in
-# winapi/sim). tests/install compiles them against the installed tree alone.
+# (on Windows the platform's own; elsewhere winapi/win32, not the machine's control API in
+# winapi/control). tests/install compiles them against the installed tree alone.
 set(_orv_public_headers
   service/entry_points.h
   shared/agent_factory.h
@@ -70,16 +70,16 @@ set(_orv_public_headers
   winapi/windows_api.h)
 if(NOT WIN32)
   list(APPEND _orv_public_headers
-    winapi/posix/com.h
-    winapi/posix/errors.h
-    winapi/posix/eventlog.h
-    winapi/posix/registry.h
-    winapi/posix/services.h
-    winapi/posix/sync.h
-    winapi/posix/system.h
-    winapi/posix/threadpool.h
-    winapi/posix/time.h
-    winapi/posix/types.h)
+    winapi/win32/com.h
+    winapi/win32/errors.h
+    winapi/win32/eventlog.h
+    winapi/win32/registry.h
+    winapi/win32/services.h
+    winapi/win32/sync.h
+    winapi/win32/system.h
+    winapi/win32/threadpool.h
+    winapi/win32/time.h
+    winapi/win32/types.h)
 endif()
 foreach(header ${_orv_public_headers})
   get_filename_component(dir ${header} DIRECTORY)

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/unicode.h"
 #include "host/machine_setup.h"
 #include "host/scenario_names.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
 #include "sim/common_base/log_control.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 
@@ -24,7 +24,7 @@ constexpr wchar_t kRunningMutex[] = L"Global\\_OrvRunningMutex";
 constexpr char kServiceModule[] = "orvservice";
 
 std::wstring Wide(const std::string& text) {
-    return orvsim::Utf8ToWide(text);
+    return orvbase::Utf8ToWide(text);
 }
 
 winsim::failures::Call CallNamed(const std::string& name) {

@@ -8,7 +8,7 @@
 
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

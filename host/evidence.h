@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "host/scenario_model.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orvhost {
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/unicode.h"
 #include "host/machine_setup.h"
 #include "host/matchers.h"
 #include "host/scenario_names.h"
-#include "sim/common_base/unicode.h"
 
 namespace orvhost {
 
@@ -143,8 +143,8 @@ void JudgeDuration(const Expectation& e, const Snapshot& snapshot, ExpectationRe
 }
 
 void JudgeRegistry(const RegistryEdit& edit, ExpectationResult& result) {
-    const std::wstring key = orvsim::Utf8ToWide(edit.key);
-    const std::wstring name = orvsim::Utf8ToWide(edit.name);
+    const std::wstring key = orvbase::Utf8ToWide(edit.key);
+    const std::wstring name = orvbase::Utf8ToWide(edit.name);
     const bool exists = winsim::registry::ValueExists(key, name);
     if (edit.remove) {
         result.met = !exists;
@@ -152,14 +152,14 @@ void JudgeRegistry(const RegistryEdit& edit, ExpectationResult& result) {
         result.met = winsim::registry::GetDword(key, name) == edit.dword;
     } else {
         const auto text = winsim::registry::GetString(key, name);
-        result.met = text && orvsim::WideToUtf8(*text) == edit.text;
+        result.met = text && orvbase::WideToUtf8(*text) == edit.text;
     }
     if (!exists) {
         result.actual = "the value does not exist";
     } else if (const auto dword = winsim::registry::GetDword(key, name)) {
         result.actual = fmt::format("dword {}", *dword);
     } else if (const auto text = winsim::registry::GetString(key, name)) {
-        result.actual = fmt::format("string \"{}\"", orvsim::WideToUtf8(*text));
+        result.actual = fmt::format("string \"{}\"", orvbase::WideToUtf8(*text));
     } else {
         result.actual = "a value of another type";
     }

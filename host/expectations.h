@@ -13,7 +13,7 @@
 #include "host/scenario_model.h"
 #include "host/service_host.h"
 #include "sim/client/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

@@ -2,7 +2,7 @@
 
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

@@ -2,9 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "base/unicode.h"
 #include "host/log_pattern.h"
 #include "host/scenario_names.h"
-#include "sim/common_base/unicode.h"
 
 namespace orvhost {
 
@@ -60,7 +60,7 @@ bool Matches(const CallMatcher& matcher, const CallRecord& call) {
 bool Matches(const PublicationMatcher& matcher, const orvsim::Publication& publication) {
     return (!matcher.topic || *matcher.topic == publication.topicId) &&
            (!matcher.state || *matcher.state == publication.eventState) &&
-           (!matcher.payload || *matcher.payload == orvsim::WideToUtf8(publication.payload)) &&
+           (!matcher.payload || *matcher.payload == orvbase::WideToUtf8(publication.payload)) &&
            (!matcher.accepted || *matcher.accepted == publication.accepted);
 }
 

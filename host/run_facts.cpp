@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "host/scenario_names.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

@@ -8,11 +8,11 @@
 #include <memory>
 #include <thread>
 
+#include "base/annotated_mutex.h"
 #include "host/arrangement.h"
 #include "host/terminal_log.h"
 #include "sim/common_base/log_control.h"
-#include "winapi/annotated_mutex.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

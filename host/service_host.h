@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvhost {

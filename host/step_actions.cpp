@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "base/unicode.h"
 #include "host/arrangement.h"
 #include "host/step_runner.h"
 #include "sim/client/control.h"
-#include "sim/common_base/unicode.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 
@@ -67,7 +67,7 @@ void EventLogEvent(const Step& step) {
     if (step.errorCode) {
         winsim::eventlog::PublishError(winsim::eventlog::kSystemChannel, *step.errorCode);
     } else if (step.xml) {
-        winsim::eventlog::PublishSystem(orvsim::Utf8ToWide(*step.xml));
+        winsim::eventlog::PublishSystem(orvbase::Utf8ToWide(*step.xml));
     } else {
         const auto now = winsim::clock::WallNow();
         winsim::eventlog::PublishSystem(
@@ -109,7 +109,7 @@ void StepRunner::Act(const Step& step) {
             winsim::clock::Advance(milliseconds(step.durationMs));
             break;
         case StepKind::kPublish:
-            orvsim::Publish(step.topic, step.state, orvsim::Utf8ToWide(step.payload));
+            orvsim::Publish(step.topic, step.state, orvbase::Utf8ToWide(step.payload));
             break;
         case StepKind::kEventLog:
             EventLogEvent(step);

@@ -8,10 +8,10 @@
 #include <cctype>
 #include <limits>
 
+#include "base/unicode.h"
 #include "host/parser_parts.h"
 #include "host/scenario_names.h"
-#include "sim/common_base/unicode.h"
-#include "winapi/sim/eventlog.h"
+#include "winapi/control/eventlog.h"
 
 namespace orvhost::parse {
 
@@ -146,7 +146,7 @@ void EventLog(JsonObject& object, Step& step) {
         Optional(object, "xml", step.xml, [](const JsonNode& n) -> std::optional<std::string> {
             auto text = n.NonEmptyString();
             // The event log's own reading, so that what passes here is what it takes.
-            if (text && !winsim::eventlog::EventIdOf(orvsim::Utf8ToWide(*text))) {
+            if (text && !winsim::eventlog::EventIdOf(orvbase::Utf8ToWide(*text))) {
                 n.Error(
                     "the event XML needs an <EventID> element with a number from 0 to "
                     "4294967295");

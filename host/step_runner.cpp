@@ -10,7 +10,7 @@
 
 #include "host/matchers.h"
 #include "sim/client/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 

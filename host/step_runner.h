@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "host/evidence.h"
 #include "host/expectations.h"
 #include "host/scenario_model.h"
 #include "host/service_host.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orvhost {
 

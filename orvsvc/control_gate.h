@@ -6,7 +6,7 @@
 // opens and closes the gate. A control is passed on under the gate's lock, so once Close() has
 // returned no control is being passed on and none will be: OnStop never overlaps one.
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 
 namespace orvsvc {
 

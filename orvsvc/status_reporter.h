@@ -13,7 +13,7 @@
 
 #include <functional>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvsvc {

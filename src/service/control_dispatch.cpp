@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/file_time.h"
 #include "platform/agents/general_app_settings_agent.h"
 #include "platform/common_base/log.h"
 #include "platform/diagnostics/diagnostics_manager.h"
@@ -26,16 +27,14 @@ constexpr DWORD kDiagnosticsScanAlternate = 211;
 constexpr DWORD kMaintenance = 220;
 constexpr DWORD kMaintenanceAlternate = 221;
 
-constexpr DWORD kArm64 = 12;  // PROCESSOR_ARCHITECTURE_ARM64
 constexpr int kTopicMaintenance = 7;
 constexpr int kTopicPower = 11;
 constexpr int kStateResumedFromSleep = 14;
 
-constexpr uint64_t kFileTimeTicksPerSecond = 10000000;
-constexpr uint64_t kSecondsFrom1601To1970 = 11644473600;
-
 uint64_t FileTimeToUnixSeconds(int64_t fileTime) {
-    return static_cast<uint64_t>(fileTime) / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
+    // Unsigned, as the announcement's arithmetic is: a time before 1970 wraps.
+    return static_cast<uint64_t>(fileTime) / orvbase::filetime::kUnitsPerSecond -
+           orvbase::filetime::kUnixEpochSeconds;
 }
 }  // namespace
 
@@ -90,7 +89,7 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
             ORV::g_log.d(L"%s: ORV diagnostics completed", kScope);
         }
     } else if (control == kMaintenance) {
-        const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == kArm64;
+        const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == PROCESSOR_ARCHITECTURE_ARM64;
         // The app-and-tag collection may be absent; then there are no tags to refresh.
         if (AppAndTagCollection* tags = AppAndTagCollection::GetInstance(); tags != nullptr) {
             tags->RefreshTags(_hStopEvent, isArm64);

@@ -5,11 +5,11 @@
 #include <future>
 #include <memory>
 
+#include "base/annotated_mutex.h"
 #include "platform/common_base/log.h"
 #include "service/control_work_item.h"
 #include "service/orv_client_service.h"
 #include "service/service_slot.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

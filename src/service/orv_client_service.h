@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/annotated_mutex.h"
+#include "base/thread_annotations.h"
 #include "shared/orv_helper_factory.h"
-#include "winapi/annotated_mutex.h"
-#include "winapi/thread_annotations.h"
 #include "winapi/windows_api.h"
 
 class IORVAgent;

@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/annotated_mutex.h"
 #include "service/orv_client_service.h"
-#include "winapi/annotated_mutex.h"
 
 class ServiceSlot {
   public:

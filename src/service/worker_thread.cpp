@@ -30,7 +30,6 @@
 namespace {
 constexpr const wchar_t* kScope = L"OrvClientService::OrvWorkerThread";
 constexpr const wchar_t* kRunningMutexName = L"Global\\_OrvRunningMutex";
-constexpr DWORD kArm64 = 12;  // PROCESSOR_ARCHITECTURE_ARM64
 constexpr DWORD kFullInitSignaled = WAIT_OBJECT_0 + 1;
 constexpr DWORD kStopSignaled = WAIT_OBJECT_0;
 }  // namespace
@@ -148,7 +147,7 @@ void OrvClientService::ReadRealm() {
 }
 
 bool OrvClientService::SetUpStartupTypeHandling() {
-    if (ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == kArm64) {
+    if (ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == PROCESSOR_ARCHITECTURE_ARM64) {
         ChangeORVStartUpType(true);
         return true;
     }

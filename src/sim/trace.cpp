@@ -11,10 +11,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/annotated_mutex.h"
+#include "base/unicode.h"
 #include "sim/common_base/machine_time.h"
-#include "sim/common_base/unicode.h"
 #include "sim/counted_arrangements.h"
-#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvsim {
@@ -321,11 +321,11 @@ std::string FormatTraceEntry(const TraceEntry& entry) {
 }
 
 std::string TraceText(std::wstring_view text) {
-    return WideToUtf8(text);
+    return orvbase::WideToUtf8(text);
 }
 
 std::string TraceText(const wchar_t* text) {
-    return text == nullptr ? std::string("null") : WideToUtf8(text);
+    return text == nullptr ? std::string("null") : orvbase::WideToUtf8(text);
 }
 
 std::string TraceText(std::string_view text) {

@@ -1,7 +1,7 @@
 #pragma once
 // The one include for Win32 names. On Windows: the platform's own headers. Elsewhere: the
 // same names, types and constants, implemented over the simulated machine of liborvwinapi
-// (arranged and read through the C++ control API in "winapi/sim/").
+// (arranged and read through the C++ control API in "winapi/control/").
 
 #ifdef _WIN32
 
@@ -30,15 +30,15 @@ typedef struct _SERVICE_TIMECHANGE_INFO {
 
 #else
 
-#include "winapi/posix/com.h"
-#include "winapi/posix/errors.h"
-#include "winapi/posix/eventlog.h"
-#include "winapi/posix/registry.h"
-#include "winapi/posix/services.h"
-#include "winapi/posix/sync.h"
-#include "winapi/posix/system.h"
-#include "winapi/posix/threadpool.h"
-#include "winapi/posix/time.h"
-#include "winapi/posix/types.h"
+#include "winapi/win32/com.h"
+#include "winapi/win32/errors.h"
+#include "winapi/win32/eventlog.h"
+#include "winapi/win32/registry.h"
+#include "winapi/win32/services.h"
+#include "winapi/win32/sync.h"
+#include "winapi/win32/system.h"
+#include "winapi/win32/threadpool.h"
+#include "winapi/win32/time.h"
+#include "winapi/win32/types.h"
 
 #endif

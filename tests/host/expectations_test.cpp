@@ -5,7 +5,7 @@
 
 #include "host/expectations.h"
 #include "host/scenario_parser.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvhost {
 namespace {

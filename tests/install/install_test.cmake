@@ -29,7 +29,7 @@ set(expected
   include/orvservice/service/entry_points.h
   include/orvservice/shared/version.h
   include/orvservice/winapi/windows_api.h)
-set(private include/orvservice/winapi/sim include/orvservice/winapi/machine
+set(private include/orvservice/winapi/control include/orvservice/winapi/machine
             include/orvservice/sim include/orvservice/platform)
 if(WINDOWS)
   # Windows finds a program's DLLs in the program's own folder: all of them sit in bin.
@@ -37,7 +37,7 @@ if(WINDOWS)
        bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll bin/libwinpthread-1.dll
        ${LIBDIR}/liborvservice.dll.a)
   # Windows has the Win32 names itself.
-  list(APPEND private include/orvservice/winapi/posix)
+  list(APPEND private include/orvservice/winapi/win32)
 else()
   list(APPEND expected bin/orvhost ${LIBDIR}/liborvservice.so ${LIBDIR}/liborvsim.so
        ${LIBDIR}/liborvwinapi.so share/orvservice/scenarios/startup-ready-machine.json

@@ -6,7 +6,7 @@
 
 #include "service_fixture.h"
 #include "sim/common_base/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvtest {
 namespace {

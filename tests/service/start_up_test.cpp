@@ -9,7 +9,7 @@
 #include "service_fixture.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvtest {
 namespace {

@@ -23,7 +23,7 @@
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
 #include "sim/common_base/operational_events_control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 #include "winapi/windows_api.h"
 
 namespace arrange {

@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "arrange.h"
-#include "winapi/sim/machine.h"
+#include "winapi/control/machine.h"
 #include "winapi/windows_api.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/annotated_mutex.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orvsim::client {
 namespace {

@@ -3,11 +3,11 @@
 #include <map>
 #include <thread>
 
+#include "base/annotated_mutex.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
 #include "sim/client/control.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace orvsim::client {

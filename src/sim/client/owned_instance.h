@@ -4,7 +4,7 @@
 // calls Forget, so the next GetInstance makes a fresh one instead of handing out a dangling
 // pointer (a service restarted in the same process asks again).
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 
 namespace orvsim::client {
 

@@ -2,7 +2,7 @@
 // StateBook: the state a stand-in keeps for the control API to read back, under one lock.
 // Derived books add the operations that change it; any thread may call any of them.
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 
 namespace orvsim::client {
 

@@ -1,8 +1,8 @@
 #include <map>
 #include <set>
 
+#include "base/annotated_mutex.h"
 #include "sim/common_base/agent_control.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orvsim {
 namespace {

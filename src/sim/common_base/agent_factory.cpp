@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "base/annotated_mutex.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orv {
 namespace {

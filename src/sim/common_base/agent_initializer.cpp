@@ -2,10 +2,10 @@
 
 #include <exception>
 
+#include "base/unicode.h"
 #include "platform/common_base/log.h"
 #include "platform/common_base/orv_agent.h"
 #include "sim/common_base/internal_reset.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 
@@ -45,7 +45,7 @@ void RunStep(Round round, IORVAgent& agent, std::mutex& agentsMutex) {
         }
     } catch (const std::exception& error) {
         ORV::g_log.e(L"%s: %s threw during initialization: %s", scope, NameForLog(agent),
-                     orvsim::Utf8ToWide(error.what()));
+                     orvbase::Utf8ToWide(error.what()));
     }
 }
 

@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/unicode.h"
 #include "sim/common_base/base64url.h"
 #include "sim/common_base/registry_access.h"
 #include "sim/common_base/sha256.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 
@@ -34,7 +34,7 @@ std::wstring Setting(const wchar_t* name, const wchar_t* fallback) {
 
 std::string SigningKey() {
     auto key = orvsim::registry::ReadString(HKEY_LOCAL_MACHINE, kKeyPath, L"SigningKey");
-    return key && !key->empty() ? orvsim::WideToUtf8(*key) : std::string(kDefaultSigningKey);
+    return key && !key->empty() ? orvbase::WideToUtf8(*key) : std::string(kDefaultSigningKey);
 }
 
 std::optional<Json::Value> ParseJson(const std::string& text) {
@@ -212,7 +212,7 @@ ORVCore::BoolResult CoreUtility::ValidateJwtImpl(const std::string& token,
         auto accepted = [&](const Json::Value& one) {
             return one.isString() &&
                    std::find(audiences.begin(), audiences.end(),
-                             orvsim::Utf8ToWide(one.asString())) != audiences.end();
+                             orvbase::Utf8ToWide(one.asString())) != audiences.end();
         };
         const bool audienceOk =
             aud.isArray() ? std::any_of(aud.begin(), aud.end(), accepted) : accepted(aud);

@@ -1,9 +1,9 @@
 #include <utility>
 
+#include "base/annotated_mutex.h"
 #include "shared/stateless_helpers.h"
 #include "sim/common_base/internal_reset.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "sim/common_base/environment_arrangements.h"
 
+#include "base/annotated_mutex.h"
 #include "sim/common_base/environment_control.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orvsim {
 namespace {

@@ -1,9 +1,9 @@
 #include "platform/common_base/ep_url_provider.h"
 
+#include "base/annotated_mutex.h"
 #include "sim/common_base/environment_control.h"
 #include "sim/common_base/registry_access.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace ORV {
 namespace {

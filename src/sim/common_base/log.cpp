@@ -11,13 +11,13 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/annotated_mutex.h"
+#include "base/unicode.h"
 #include "sim/common_base/internal_reset.h"
 #include "sim/common_base/log_control.h"
 #include "sim/common_base/machine_time.h"
-#include "sim/common_base/unicode.h"
 #include "sim/counted_arrangements.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace ORV {
@@ -70,7 +70,7 @@ class LogHub {
                std::wstring message) EXCLUDES(mutex_) {
         const auto now = MachineNow();
         const auto threadId = static_cast<std::uint32_t>(GetCurrentThreadId());
-        const std::string utf8 = WideToUtf8(message);
+        const std::string utf8 = orvbase::WideToUtf8(message);
         {
             tsa::MutexLock lock(mutex_);
             records_.push_back({nextSequence_++, level, threadId, std::move(message), format, now});
@@ -302,7 +302,7 @@ void Log::Emit(Level level, const wchar_t* format, std::wstring message) noexcep
 void Log::EmitFormatError(Level level, const wchar_t* format, const char* reason) noexcept {
     try {
         Emit(level, format,
-             std::wstring(format) + L" [log format error: " + orvsim::Utf8ToWide(reason) + L"]");
+             std::wstring(format) + L" [log format error: " + orvbase::Utf8ToWide(reason) + L"]");
     } catch (...) {
     }
 }
@@ -313,7 +313,8 @@ bool Log::Open(const std::wstring& fileName, int level) noexcept {
         return false;
     }
     try {
-        auto path = orvsim::Hub().Directory() / std::filesystem::path(orvsim::WideToUtf8(fileName));
+        auto path =
+            orvsim::Hub().Directory() / std::filesystem::path(orvbase::WideToUtf8(fileName));
         auto file = std::make_shared<spdlog::sinks::basic_file_sink_mt>(path.string(), false);
         file->set_pattern(orvsim::kLogPattern);
         orvsim::Hub().SetFile(*sinks_, std::move(file), std::move(path));

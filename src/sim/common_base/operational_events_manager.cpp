@@ -5,11 +5,11 @@
 #include <deque>
 #include <vector>
 
+#include "base/annotated_mutex.h"
+#include "base/unicode.h"
 #include "shared/operational_event.h"
 #include "sim/common_base/operational_events_control.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void OperationalEventsManager::HandleEvent(const OperationalEventType& type,
         return;
     }
     event.eventId = std::to_string(g_nextEventId++);
-    event.realm = orvsim::WideToUtf8(realm_);
+    event.realm = orvbase::WideToUtf8(realm_);
     g_events.push_back(std::move(event));
     if (g_events.size() > kMaxKeptEvents) {
         g_events.pop_front();

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
+#include "base/unicode.h"
 #include "sim/common_base/agent_control.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 
@@ -39,15 +39,15 @@ IORVAgent::IORVAgent(std::wstring name) : _name(std::move(name)) {}
 IORVAgent::~IORVAgent() = default;
 
 std::wstring IORVAgent::Name() {
-    orvsim::TraceCall(orvsim::WideToUtf8(_name), "Name");
+    orvsim::TraceCall(orvbase::WideToUtf8(_name), "Name");
     if (orvsim::ArrangedAgent(_name).nameThrows) {
-        throw std::runtime_error(orvsim::WideToUtf8(_name) + " Name failed");
+        throw std::runtime_error(orvbase::WideToUtf8(_name) + " Name failed");
     }
     return _name;
 }
 
 bool IORVAgent::Init() {
-    bool ok = RunStep(orvsim::WideToUtf8(_name), "Init", orvsim::ArrangedAgent(_name).init);
+    bool ok = RunStep(orvbase::WideToUtf8(_name), "Init", orvsim::ArrangedAgent(_name).init);
     if (ok) {
         _isInitialized = true;
     }
@@ -55,7 +55,7 @@ bool IORVAgent::Init() {
 }
 
 bool IORVAgent::FullInit() {
-    const std::string component = orvsim::WideToUtf8(_name);
+    const std::string component = orvbase::WideToUtf8(_name);
     if (!_isInitialized) {
         orvsim::TraceCall(component, "FullInit");
         orvsim::TraceCall(component, "FullInitDone", "not initialized");
@@ -71,7 +71,7 @@ bool IORVAgent::FullInit() {
 void IORVAgent::UnInit() {
     const orvsim::AgentStep step = orvsim::ArrangedAgent(_name).unInit;
     try {
-        RunStep(orvsim::WideToUtf8(_name), "UnInit", step);
+        RunStep(orvbase::WideToUtf8(_name), "UnInit", step);
     } catch (...) {
         _isFullyInitialized = false;
         _isInitialized = false;

@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "sim/common_base/owned_handles.h"
 #include "sim/common_base/registry_access.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace ORV {
 namespace {

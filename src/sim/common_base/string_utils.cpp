@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "sim/common_base/unicode.h"
+#include "base/unicode.h"
 #include "sim/trace.h"
 
 namespace ORV::String {
@@ -15,12 +15,12 @@ constexpr char kComponent[] = "ORV::String";
 
 std::wstring UTF8ToUTF16(const std::string& text) {
     orvsim::TraceCall(kComponent, "UTF8ToUTF16", text);
-    return orvsim::Utf8ToWide(text);
+    return orvbase::Utf8ToWide(text);
 }
 
 std::string UTF16ToUTF8(const std::wstring& text) {
     orvsim::TraceCall(kComponent, "UTF16ToUTF8", text);
-    return orvsim::WideToUtf8(text);
+    return orvbase::WideToUtf8(text);
 }
 
 bool CaseInsesitiveEqual(std::wstring first, std::wstring second) {

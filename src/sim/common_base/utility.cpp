@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/unicode.h"
 #include "sim/common_base/environment_arrangements.h"
 #include "sim/common_base/machine_time.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 
 namespace ORV {
@@ -43,7 +43,7 @@ std::wstring GetTime() {
         static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
         static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
         static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
-    std::wstring result = orvsim::Utf8ToWide(text);
+    std::wstring result = orvbase::Utf8ToWide(text);
     orvsim::TraceCall("ORV::System", "GetTime", result);
     return result;
 }

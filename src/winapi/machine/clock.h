@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 
 namespace winsim::detail {
 

@@ -1,6 +1,6 @@
 #include "winapi/machine/com_state.h"
 
-#include "winapi/posix/errors.h"
+#include "winapi/win32/errors.h"
 
 namespace winsim::detail {
 

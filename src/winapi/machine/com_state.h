@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "winapi/annotated_mutex.h"
-#include "winapi/posix/com.h"
+#include "base/annotated_mutex.h"
+#include "winapi/win32/com.h"
 
 namespace winsim::detail {
 

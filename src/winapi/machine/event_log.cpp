@@ -6,7 +6,7 @@
 #include "winapi/machine/handle_values.h"
 #include "winapi/machine/registry_store.h"
 #include "winapi/machine/thread_identity.h"
-#include "winapi/posix/errors.h"
+#include "winapi/win32/errors.h"
 
 namespace winsim::detail {
 

@@ -14,9 +14,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/machine/event_query.h"
-#include "winapi/posix/eventlog.h"
+#include "winapi/win32/eventlog.h"
 
 namespace winsim::detail {
 

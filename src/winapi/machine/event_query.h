@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "winapi/posix/types.h"
+#include "winapi/win32/types.h"
 
 namespace winsim::detail {
 

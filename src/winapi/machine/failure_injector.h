@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "winapi/annotated_mutex.h"
-#include "winapi/sim/failures.h"
+#include "base/annotated_mutex.h"
+#include "winapi/machine/failure_calls.h"
+#include "winapi/win32/types.h"
 
 namespace winsim::detail {
 

@@ -6,8 +6,8 @@
 
 #include "winapi/machine/handle_values.h"
 #include "winapi/machine/thread_identity.h"
-#include "winapi/posix/errors.h"
-#include "winapi/posix/sync.h"
+#include "winapi/win32/errors.h"
+#include "winapi/win32/sync.h"
 
 namespace winsim::detail {
 

@@ -11,10 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/machine/clock.h"
-#include "winapi/posix/types.h"
-#include "winapi/sim/objects.h"
+#include "winapi/machine/mutex_state.h"
+#include "winapi/win32/types.h"
 
 namespace winsim::detail {
 

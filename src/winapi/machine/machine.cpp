@@ -1,6 +1,6 @@
 #include "winapi/machine/machine.h"
 
-#include "winapi/posix/system.h"
+#include "winapi/win32/system.h"
 
 namespace winsim::detail {
 

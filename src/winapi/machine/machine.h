@@ -13,7 +13,7 @@
 #include "winapi/machine/registry_store.h"
 #include "winapi/machine/service_manager.h"
 #include "winapi/machine/thread_pool.h"
-#include "winapi/posix/system.h"
+#include "winapi/win32/system.h"
 
 namespace winsim::detail {
 

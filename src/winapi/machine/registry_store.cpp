@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "winapi/machine/handle_values.h"
-#include "winapi/posix/errors.h"
+#include "winapi/win32/errors.h"
 
 namespace winsim::detail {
 

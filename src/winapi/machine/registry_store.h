@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/machine/kernel.h"
-#include "winapi/posix/registry.h"
+#include "winapi/win32/registry.h"
 
 namespace winsim::detail {
 

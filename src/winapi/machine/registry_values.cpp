@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "winapi/machine/registry_store.h"
-#include "winapi/posix/errors.h"
+#include "winapi/win32/errors.h"
 
 namespace winsim::detail {
 

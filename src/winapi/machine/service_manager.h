@@ -13,11 +13,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 #include "winapi/machine/clock.h"
 #include "winapi/machine/registry_store.h"
-#include "winapi/posix/services.h"
-#include "winapi/sim/services.h"
+#include "winapi/machine/service_records.h"
+#include "winapi/win32/services.h"
 
 namespace winsim::detail {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "winapi/posix/types.h"
+#include "winapi/win32/types.h"
 
 namespace winsim::detail {
 

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "winapi/machine/thread_identity.h"
-#include "winapi/posix/errors.h"
+#include "winapi/win32/errors.h"
 
 TP_POOL::~TP_POOL() {
     JoinExited();

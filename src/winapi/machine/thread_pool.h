@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "winapi/annotated_mutex.h"
-#include "winapi/posix/threadpool.h"
+#include "base/annotated_mutex.h"
+#include "winapi/win32/threadpool.h"
 
 struct TP_CALLBACK_INSTANCE {};
 

@@ -10,7 +10,7 @@
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
 #include "sim/trace.h"
-#include "winapi/sim/machine.h"
+#include "winapi/control/machine.h"
 
 namespace orvtest {
 

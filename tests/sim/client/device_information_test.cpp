@@ -10,7 +10,7 @@
 #include "shared/machine_information.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
-#include "winapi/sim/registry.h"
+#include "winapi/control/registry.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "sim/client/control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
-#include "winapi/sim/clock.h"
+#include "winapi/control/clock.h"
 
 namespace {
 

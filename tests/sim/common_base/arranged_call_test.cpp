@@ -15,7 +15,7 @@
 #include "sim/common_base/control.h"
 #include "sim/trace.h"
 #include "test_support.h"
-#include "winapi/sim/clock.h"
+#include "winapi/control/clock.h"
 #include "winapi/windows_api.h"
 
 namespace {

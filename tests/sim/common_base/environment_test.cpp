@@ -12,7 +12,7 @@
 #include "sim/common_base/control.h"
 #include "sim/common_base/sha256.h"
 #include "test_support.h"
-#include "winapi/sim/clock.h"
+#include "winapi/control/clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "platform/common_base/reg_util.h"
 #include "sim/trace.h"
 #include "test_support.h"
-#include "winapi/sim/registry.h"
+#include "winapi/control/registry.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "sim/common_base/control.h"
-#include "winapi/sim/control.h"
+#include "winapi/control/control.h"
 
 namespace orvtest {
 

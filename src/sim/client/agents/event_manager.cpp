@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/agent_support.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

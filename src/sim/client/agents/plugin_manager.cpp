@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
 #include "sim/client/state_book.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "platform/common_base/process_wrap.h"
 #include "platform/event_manager/device_context_event_monitor.h"
 #include "platform/event_manager/orv_event_monitor.h"
@@ -11,7 +12,6 @@
 #include "sim/client/control.h"
 #include "sim/client/state_book.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "platform/event_manager/user_process_agent.h"
 
+#include "base/annotated_mutex.h"
 #include "platform/common_base/process_wrap.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

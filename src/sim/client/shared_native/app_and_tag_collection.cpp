@@ -3,12 +3,12 @@
 #include <atomic>
 #include <chrono>
 
+#include "base/annotated_mutex.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
 #include "sim/client/stoppable_wait.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

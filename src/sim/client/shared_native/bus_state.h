@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/annotated_mutex.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
 #include "sim/client/control.h"
-#include "winapi/annotated_mutex.h"
 
 struct ORVPublisherSubscriber::State {
     struct Subscriber {

@@ -4,11 +4,11 @@
 
 #include "shared/device_info_provider.h"
 
+#include "base/annotated_mutex.h"
 #include "shared/machine_information.h"
 #include "sim/client/owned_instance.h"
 #include "sim/client/shared_native/machine_record.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 #include "winapi/windows_api.h"
 
 namespace {

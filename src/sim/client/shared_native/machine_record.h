@@ -5,7 +5,7 @@
 // lock and the device information provider reads one under it, so none sees another half-way.
 // Lock order: this before the provider's own fields lock.
 
-#include "winapi/annotated_mutex.h"
+#include "base/annotated_mutex.h"
 
 namespace orvsim::client {
 

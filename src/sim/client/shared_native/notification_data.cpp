@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "base/unicode.h"
 #include "shared/notification_data.h"
-#include "sim/common_base/unicode.h"
 #include "sim/trace.h"
 
 namespace {
@@ -23,7 +23,7 @@ std::optional<Json::Value> ParseObject(const std::wstring& payload) {
     if (payload.empty()) {
         return std::nullopt;
     }
-    const std::string text = orvsim::WideToUtf8(payload);
+    const std::string text = orvbase::WideToUtf8(payload);
     Json::CharReaderBuilder builder;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
@@ -42,7 +42,7 @@ std::optional<Json::Value> ParseObject(const std::wstring& payload) {
 
 std::wstring StringMember(const Json::Value& object, const char* name) {
     const Json::Value& member = object[name];
-    return member.isString() ? orvsim::Utf8ToWide(member.asString()) : std::wstring();
+    return member.isString() ? orvbase::Utf8ToWide(member.asString()) : std::wstring();
 }
 
 std::int32_t IntegerMember(const Json::Value& object, const char* name) {
@@ -94,8 +94,8 @@ ORVNotificationData::ORVNotificationData(int topicId, int eventState, std::wstri
     if (attributes.isObject()) {
         for (const std::string& name : attributes.getMemberNames()) {
             if (attributes[name].isString()) {
-                attributes_[orvsim::Utf8ToWide(name)] =
-                    orvsim::Utf8ToWide(attributes[name].asString());
+                attributes_[orvbase::Utf8ToWide(name)] =
+                    orvbase::Utf8ToWide(attributes[name].asString());
             }
         }
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/annotated_mutex.h"
 #include "shared/device_info_provider.h"
 #include "shared/machine_information.h"
 #include "shared/orv_status_manager.h"
@@ -14,7 +15,6 @@
 #include "sim/client/control.h"
 #include "sim/client/shared_native/handed_over.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace orv {
 namespace {

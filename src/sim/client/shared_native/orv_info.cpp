@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "base/annotated_mutex.h"
 #include "sim/client/client_reset.h"
 #include "sim/client/control.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "base/annotated_mutex.h"
 #include "sim/client/shared_native/handed_over.h"
 #include "sim/trace.h"
-#include "winapi/annotated_mutex.h"
 
 namespace {
 
