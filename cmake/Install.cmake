@@ -44,6 +44,7 @@ set(_orv_public_headers
   shared/agent_factory.h
   shared/agent_initializer.h
   shared/agent_interfaces_fwd.h
+  shared/client_vocabulary.h
   shared/com_init.h
   shared/core_utility.h
   shared/device_info_provider.h

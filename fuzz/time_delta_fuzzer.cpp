@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "events/time_delta.h"
+#include "service/time_delta.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::wstring xml;

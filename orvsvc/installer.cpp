@@ -9,8 +9,8 @@
 #include "orvsvc/executable_path.h"
 #include "orvsvc/exit_codes.h"
 #include "orvsvc/service_config.h"
-#include "orvsvc/unique_handle.h"
 #include "orvsvc/win32_error.h"
+#include "winapi/scoped_handles.h"
 
 namespace orvsvc {
 
@@ -135,7 +135,7 @@ int InstallService() {
     if (executable.empty()) {
         return Fail(L"GetModuleFileNameW", GetLastError());
     }
-    const UniqueServiceHandle manager(
+    const orvwin::ScopedServiceHandle manager(
         OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) {
         return Fail(L"OpenSCManagerW", GetLastError());
@@ -143,14 +143,14 @@ int InstallService() {
     // Quoted, so that a path with blanks is not split at the first one.
     const std::wstring command = L"\"" + executable.wstring() + L"\"";
     // SERVICE_START: the manager requires it to accept restart failure actions.
-    const UniqueServiceHandle service(CreateServiceW(
-        manager.Get(), kServiceName, kDisplayName, SERVICE_CHANGE_CONFIG | SERVICE_START,
+    const orvwin::ScopedServiceHandle service(CreateServiceW(
+        manager.get(), kServiceName, kDisplayName, SERVICE_CHANGE_CONFIG | SERVICE_START,
         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(),
         nullptr, nullptr, nullptr, nullptr /* LocalSystem */, nullptr));
     if (!service) {
         return Fail(L"CreateServiceW", GetLastError());
     }
-    const std::vector<std::wstring> failed = Configure(service.Get());
+    const std::vector<std::wstring> failed = Configure(service.get());
     if (!failed.empty()) {
         PrintErrorLine(L"orvsvc: " + kName + L" is installed, without: " + JoinNames(failed));
         return kExitPartial;
@@ -160,17 +160,17 @@ int InstallService() {
 }
 
 int UninstallService() {
-    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const orvwin::ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) {
         return Fail(L"OpenSCManagerW", GetLastError());
     }
-    const UniqueServiceHandle service(
-        OpenServiceW(manager.Get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    const orvwin::ScopedServiceHandle service(
+        OpenServiceW(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
     if (!service) {
         return Fail(L"OpenServiceW", GetLastError());
     }
-    const bool stopped = StopAndWait(service.Get());
-    if (!DeleteService(service.Get())) {
+    const bool stopped = StopAndWait(service.get());
+    if (!DeleteService(service.get())) {
         return Fail(L"DeleteService", GetLastError());
     }
     if (!stopped) {

@@ -13,22 +13,22 @@ OneShotEvent::OneShotEvent() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr
 }
 
 void OneShotEvent::Set() {
-    SetEvent(event_.Get());
+    SetEvent(event_.get());
 }
 
 bool OneShotEvent::IsSet() const {
-    return WaitForSingleObject(event_.Get(), 0) == WAIT_OBJECT_0;
+    return WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0;
 }
 
 void OneShotEvent::Wait() const {
-    WaitForSingleObject(event_.Get(), INFINITE);
+    WaitForSingleObject(event_.get(), INFINITE);
 }
 
 bool OneShotEvent::WaitFor(std::chrono::milliseconds timeout) const {
     // INFINITE is all ones: longer timeouts are capped just below it.
     const auto capped =
         std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INFINITE - 1);
-    return WaitForSingleObject(event_.Get(), static_cast<DWORD>(capped)) == WAIT_OBJECT_0;
+    return WaitForSingleObject(event_.get(), static_cast<DWORD>(capped)) == WAIT_OBJECT_0;
 }
 
 }  // namespace orvsvc

@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "orvsvc/unique_handle.h"
+#include "winapi/scoped_handles.h"
 
 namespace orvsvc {
 
@@ -22,7 +22,7 @@ class OneShotEvent {
     bool WaitFor(std::chrono::milliseconds timeout) const;
 
   private:
-    UniqueHandle event_;
+    orvwin::ScopedHandle event_;
 };
 
 }  // namespace orvsvc

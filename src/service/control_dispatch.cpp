@@ -13,23 +13,21 @@
 #include "platform/shared_native/publisher_subscriber.h"
 #include "service/control_event_data.h"
 #include "service/orv_client_service.h"
+#include "shared/client_vocabulary.h"
 #include "shared/device_info_provider.h"
 #include "shared/notification_data.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orv_status_manager.h"
 
 namespace {
+using orv::bus::kStateResumedFromSleep;
+using orv::bus::kTopicMaintenance;
+using orv::bus::kTopicPower;
+using orv::control_codes::kDiagnosticsScan;
+using orv::control_codes::kDiagnosticsScanAlternate;
+using orv::control_codes::kMaintenance;
+using orv::control_codes::kMaintenanceAlternate;
 constexpr const wchar_t* kScope = L"OrvClientService::OnServiceControlHandle";
-
-// The client's own control codes.
-constexpr DWORD kDiagnosticsScan = 210;
-constexpr DWORD kDiagnosticsScanAlternate = 211;
-constexpr DWORD kMaintenance = 220;
-constexpr DWORD kMaintenanceAlternate = 221;
-
-constexpr int kTopicMaintenance = 7;
-constexpr int kTopicPower = 11;
-constexpr int kStateResumedFromSleep = 14;
 
 uint64_t FileTimeToUnixSeconds(int64_t fileTime) {
     // Unsigned, as the announcement's arithmetic is: a time before 1970 wraps.
@@ -89,7 +87,8 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
             ORV::g_log.d(L"%s: ORV diagnostics completed", kScope);
         }
     } else if (control == kMaintenance) {
-        const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() == PROCESSOR_ARCHITECTURE_ARM64;
+        const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() ==
+                             PROCESSOR_ARCHITECTURE_ARM64;
         // The app-and-tag collection may be absent; then there are no tags to refresh.
         if (AppAndTagCollection* tags = AppAndTagCollection::GetInstance(); tags != nullptr) {
             tags->RefreshTags(_hStopEvent, isArm64);

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "base/scoped_generic.h"
 #include "platform/common_base/log.h"
 #include "platform/common_base/reg_monitor.h"
 #include "platform/common_base/string_utils.h"
@@ -11,15 +12,16 @@
 #include "platform/shared_native/publisher_subscriber.h"
 #include "service/orv_client_service.h"
 #include "shared/agent_factory.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 #include "shared/orv_helper_factory.h"
 #include "shared/orvcore_types.h"
 
 namespace {
+using orv::bus::kTopicServiceStopping;
 constexpr const wchar_t* kStopScope = L"OrvClientService::OnStop";
 constexpr const wchar_t* kCleanupScope = L"OrvClientService::Cleanup";
 constexpr DWORD kServiceStartWaitMs = 10000;
-constexpr int kTopicServiceStopping = 91;
 }  // namespace
 
 bool OrvClientService::ClaimCleanup() {
@@ -95,10 +97,7 @@ void OrvClientService::OnStop() {
 void OrvClientService::Cleanup() {
     // Whatever way Cleanup is left, waiters must be woken: OnStop's loser path would otherwise
     // wait forever on an exception other than the one caught here.
-    struct DoneOnExit {
-        OrvClientService* service;
-        ~DoneOnExit() { service->MarkCleanupDone(); }
-    } doneOnExit{this};
+    const orvbase::ScopeExit doneOnExit([this] { MarkCleanupDone(); });
 
     try {
         CleanupSteps();

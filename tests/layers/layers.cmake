@@ -9,7 +9,7 @@ cmake_minimum_required(VERSION 3.25)
 # layer whose pattern matches it (patterns are regular expressions over the path relative to
 # the repository).
 set(layer_names base win32 machine calls control shared shared_impl platform standins
-                service events host orvsvc)
+                service host orvsvc)
 set(pattern_base        "^src/base/")
 set(pattern_win32       "^src/winapi/(win32/|windows/|[^/]+$)")
 set(pattern_machine     "^src/winapi/machine/")
@@ -20,7 +20,6 @@ set(pattern_shared_impl "^src/shared/")
 set(pattern_platform    "^src/platform/")
 set(pattern_standins    "^src/sim/")
 set(pattern_service     "^src/service/")
-set(pattern_events      "^src/events/")
 set(pattern_host        "^host/")
 set(pattern_orvsvc      "^orvsvc/")
 
@@ -35,7 +34,6 @@ set(uses_shared_impl base win32 shared platform)
 set(uses_platform    base win32 shared)
 set(uses_standins    base win32 shared platform)
 set(uses_service     base win32 shared platform)
-set(uses_events      base win32 shared platform service)
 set(uses_host        base win32 control shared platform standins service)
 set(uses_orvsvc      base win32 service)
 

@@ -31,3 +31,32 @@ bool TrackedInit(const IORVAgent* agent, BaseInit&& baseInit) {
 }
 
 }  // namespace orvsim::client
+
+// The members of an agent stand-in that has no behaviour beyond the common base's: the one
+// instance its caller owns, GetInstance, a constructor and destructor that tell the full-init
+// announcer, and a tracked Init. `Agent` is the class as src/platform declares it (write the
+// macro inside its namespace); its name is also its component in the trace and its name in
+// the log.
+// NOLINTBEGIN(bugprone-macro-parentheses): `Agent` names a class.
+#define ORVSIM_DEFINE_AGENT_MEMBERS(Agent)                                              \
+    namespace {                                                                         \
+    orvsim::client::OwnedInstance<Agent>& TheInstance() {                               \
+        static orvsim::client::OwnedInstance<Agent> instance;                           \
+        return instance;                                                                \
+    }                                                                                   \
+    }                                                                                   \
+    Agent* Agent::GetInstance() {                                                       \
+        return orvsim::client::GetAgentInstance(#Agent, TheInstance(),                  \
+                                                [] { return new Agent(); });            \
+    }                                                                                   \
+    Agent::Agent() : IORVAgent(L"" #Agent) {                                            \
+        orvsim::client::AgentCreated(this);                                             \
+    }                                                                                   \
+    Agent::~Agent() {                                                                   \
+        orvsim::client::AgentDestroyed(this);                                           \
+        TheInstance().Forget(this);                                                     \
+    }                                                                                   \
+    bool Agent::Init() {                                                                \
+        return orvsim::client::TrackedInit(this, [this] { return IORVAgent::Init(); }); \
+    }
+// NOLINTEND(bugprone-macro-parentheses)

@@ -5,6 +5,7 @@
 
 #include "base/annotated_mutex.h"
 #include "platform/shared_native/publisher_subscriber.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 #include "sim/client/control.h"
 #include "sim/trace.h"
@@ -14,8 +15,6 @@ namespace orvsim::client {
 namespace {
 
 constexpr char kComponent[] = "ConfigPolicyAgent";
-constexpr int kConfigTopic = 4;
-constexpr int kFullInitEventState = 19;
 
 class Announcer {
   public:
@@ -130,9 +129,11 @@ class Announcer {
                 return;
             }
         }
-        TraceCall(kComponent, "AnnounceFullInit", kConfigTopic, kFullInitEventState);
+        TraceCall(kComponent, "AnnounceFullInit", orv::bus::kTopicConfigPolicy,
+                  orv::bus::kStateMayFullyInitialize);
         TraceSilence quiet;  // the agent's own use of the bus is not a call from outside
-        ORVNotificationData announcement(kConfigTopic, kFullInitEventState, L"");
+        ORVNotificationData announcement(orv::bus::kTopicConfigPolicy,
+                                         orv::bus::kStateMayFullyInitialize, L"");
         ORVPublisherSubscriber::GetInstance()->Notify(announcement, L"");
     }
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
-#include "sim/common_base/owned_handles.h"
 #include "sim/common_base/registry_access.h"
 #include "sim/trace.h"
+#include "winapi/scoped_handles.h"
 
 namespace ORV {
 namespace {
@@ -20,8 +20,8 @@ constexpr std::size_t kMaxWatches = MAXIMUM_WAIT_OBJECTS - 1;
 // A watch: an open key whose change notification signals `changed` (auto reset). The
 // notification is one-shot, so it is re-armed each time it fires.
 struct Watch {
-    orvsim::OwnedKey key;
-    orvsim::OwnedHandle changed;
+    orvwin::ScopedKey key;
+    orvwin::ScopedHandle changed;
     std::wstring valueName;  // empty: any change of the key counts
     BOOL watchSubtree = FALSE;
     std::optional<orvsim::registry::RawValue> last;  // the value as last reported
@@ -36,7 +36,7 @@ struct Watch {
 
 struct CRegMonitor::State {
     tsa::Mutex mutex;
-    orvsim::OwnedHandle stopEvent GUARDED_BY(mutex);  // manual reset; set by Stop
+    orvwin::ScopedHandle stopEvent GUARDED_BY(mutex);  // manual reset; set by Stop
     bool stopped GUARDED_BY(mutex) = false;
     std::vector<Watch> watches GUARDED_BY(mutex);
 };

@@ -2,37 +2,26 @@
 
 #include "winapi/win32/services.h"
 
+#include "winapi/calls/injected_failure.h"
 #include "winapi/machine/machine.h"
 #include "winapi/machine/thread_identity.h"
 
 using winsim::detail::Call;
+using winsim::detail::FailsWithLastError;
 using winsim::detail::Machine;
-
-namespace {
-
-// `caller`: where the Win32 function was called from, for failures aimed at one module.
-bool Fails(Call call, const void* caller) {
-    if (const auto code = Machine::Get().failures.Check(call, caller)) {
-        winsim::detail::SetLastErrorCode(static_cast<DWORD>(*code));
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 extern "C" {
 
 SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpDatabaseName,
                                 DWORD dwDesiredAccess) {
-    if (Fails(Call::OpenSCManager, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::OpenSCManager, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().services.OpenManager(lpMachineName, lpDatabaseName, dwDesiredAccess);
 }
 
 SC_HANDLE WINAPI OpenServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName, DWORD dwDesiredAccess) {
-    if (Fails(Call::OpenService, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::OpenService, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().services.OpenService(hSCManager, lpServiceName, dwDesiredAccess);
@@ -47,7 +36,7 @@ BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceType, DWORD 
                                  LPCWSTR lpLoadOrderGroup, LPDWORD lpdwTagId,
                                  LPCWSTR lpDependencies, LPCWSTR lpServiceStartName,
                                  LPCWSTR /*lpPassword*/, LPCWSTR lpDisplayName) {
-    if (Fails(Call::ChangeServiceConfig, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::ChangeServiceConfig, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.ChangeConfig(
@@ -58,7 +47,7 @@ BOOL WINAPI ChangeServiceConfigW(SC_HANDLE hService, DWORD dwServiceType, DWORD 
 }
 
 BOOL WINAPI ChangeServiceConfig2W(SC_HANDLE hService, DWORD dwInfoLevel, LPVOID lpInfo) {
-    if (Fails(Call::ChangeServiceConfig2, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::ChangeServiceConfig2, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.ChangeConfig2(hService, dwInfoLevel, lpInfo) ? TRUE : FALSE;
@@ -85,7 +74,7 @@ BOOL WINAPI QueryServiceStatus(SC_HANDLE hService, LPSERVICE_STATUS lpServiceSta
 
 BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,
                              LPSERVICE_STATUS lpServiceStatus) {
-    if (Fails(Call::SetServiceStatus, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::SetServiceStatus, __builtin_return_address(0))) {
         return FALSE;
     }
     return Machine::Get().services.SetStatus(hServiceStatus, lpServiceStatus) ? TRUE : FALSE;

@@ -4,26 +4,15 @@
 
 #include <unistd.h>
 
+#include "winapi/calls/injected_failure.h"
 #include "winapi/machine/machine.h"
 #include "winapi/machine/thread_identity.h"
 #include "winapi/win32/errors.h"
 
 using winsim::detail::Call;
+using winsim::detail::FailsWithLastError;
 using winsim::detail::KernelObject;
 using winsim::detail::Machine;
-
-namespace {
-
-// `caller`: where the Win32 function was called from, for failures aimed at one module.
-bool Fails(Call call, const void* caller) {
-    if (const auto code = Machine::Get().failures.Check(call, caller)) {
-        winsim::detail::SetLastErrorCode(static_cast<DWORD>(*code));
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 extern "C" {
 
@@ -45,7 +34,7 @@ DWORD WINAPI GetCurrentProcessId() {
 
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, BOOL bManualReset,
                            BOOL bInitialState, LPCWSTR lpName) {
-    if (Fails(Call::CreateEvent, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::CreateEvent, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().kernel.CreateEvent(bManualReset != FALSE, bInitialState != FALSE, lpName);
@@ -57,7 +46,7 @@ HANDLE WINAPI CreateEventExW(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, LPCWST
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (Fails(Call::CreateEvent, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::CreateEvent, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().kernel.CreateEvent((dwFlags & CREATE_EVENT_MANUAL_RESET) != 0,
@@ -78,7 +67,7 @@ BOOL WINAPI ResetEvent(HANDLE hEvent) {
 
 HANDLE WINAPI CreateMutexW(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL bInitialOwner,
                            LPCWSTR lpName) {
-    if (Fails(Call::CreateMutex, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::CreateMutex, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().kernel.CreateMutex(bInitialOwner != FALSE, lpName);
@@ -90,7 +79,7 @@ HANDLE WINAPI CreateMutexExW(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, LPCWST
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (Fails(Call::CreateMutex, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::CreateMutex, __builtin_return_address(0))) {
         return nullptr;
     }
     return Machine::Get().kernel.CreateMutex((dwFlags & CREATE_MUTEX_INITIAL_OWNER) != 0, lpName);
@@ -105,7 +94,7 @@ BOOL WINAPI ReleaseMutex(HANDLE hMutex) {
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
-    if (Fails(Call::Wait, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::Wait, __builtin_return_address(0))) {
         return WAIT_FAILED;
     }
     return Machine::Get().kernel.Wait(&hHandle, 1, false, dwMilliseconds);
@@ -113,7 +102,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
 
 DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll,
                                     DWORD dwMilliseconds) {
-    if (Fails(Call::Wait, __builtin_return_address(0))) {
+    if (FailsWithLastError(Call::Wait, __builtin_return_address(0))) {
         return WAIT_FAILED;
     }
     return Machine::Get().kernel.Wait(lpHandles, nCount, bWaitAll != FALSE, dwMilliseconds);

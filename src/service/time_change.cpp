@@ -6,19 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "events/time_delta.h"
 #include "platform/common_base/log.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "service/orv_client_service.h"
+#include "service/time_delta.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 
 namespace {
+using orv::bus::kTopicTimeChanged;
 constexpr const wchar_t* kCallbackScope = L"OrvClientService::EventLogCallback";
 constexpr const wchar_t* kDeltaScope = L"OrvClientService::GetTimeDeltaFromEvent";
 constexpr const wchar_t* kSendScope = L"OrvClientService::SendTimeChangeNotification";
 constexpr const wchar_t* kSystemChannel = L"System";
 constexpr const wchar_t* kTimeChangeQuery = L"Event/System[EventID=1]";
-constexpr int kTopicTimeChanged = 13;
 constexpr int32_t kMinimumChangeSeconds = 60;
 constexpr int32_t kMinimumSecondsBetweenNotifications = 2;
 

@@ -10,7 +10,7 @@
 #include "platform/common_base/string_utils.h"
 #include "platform/storage_collector/hard_disk_info_collector.h"
 #include "service/orv_client_service.h"
-#include "service/scoped_service_handle.h"
+#include "winapi/scoped_handles.h"
 
 namespace {
 constexpr const wchar_t* kWatcherScope = L"OrvClientService::CheckAndUpdateORVStartUpType";
@@ -77,11 +77,12 @@ bool OrvClientService::IsDelayedStartWanted() {
 }
 
 void OrvClientService::ChangeORVStartUpType(bool delayedStart) {
-    const ScopedServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const orvwin::ScopedServiceHandle manager(
+        OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         return;
     }
-    const ScopedServiceHandle service(
+    const orvwin::ScopedServiceHandle service(
         OpenServiceW(manager.get(), kServiceName, SERVICE_ALL_ACCESS));
     if (!service) {
         return;

@@ -1,4 +1,4 @@
-#include "events/time_delta.h"
+#include "service/time_delta.h"
 
 #include <cstdlib>
 #include <limits>

@@ -6,15 +6,16 @@
 #include "platform/common_base/log.h"
 #include "platform/common_base/string_utils.h"
 #include "service/orv_client_service.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 
 namespace {
+using orv::bus::kStateMayFullyInitialize;
+using orv::bus::kStatePolicyChanged;
+using orv::bus::kStateRegistrationNotAnError;
+using orv::bus::kTopicConfigPolicy;
+using orv::bus::kTopicRegistration;
 constexpr const wchar_t* kScope = L"OrvClientService::OnORVNotification";
-constexpr int kTopicRegistration = 2;
-constexpr int kTopicConfigPolicy = 4;
-constexpr int kStateRegistrationNotAnError = 11;
-constexpr int kStatePolicyChanged = 15;
-constexpr int kStateMayFullyInitialize = 19;
 }  // namespace
 
 void OrvClientService::OnORVNotification(ORVNotificationData& notification) {
