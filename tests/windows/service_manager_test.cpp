@@ -15,14 +15,15 @@ namespace {
 
 class ServiceInstallTest : public ServiceManagerTest {};
 
-// Checks that Wine cannot pass are noted and named in the skip at the end; the rest must pass.
+// Checks that Wine cannot pass are noted and named, on one line, in the skip at the end; the
+// rest must pass.
 TEST_F(ServiceInstallTest, RegistersTheHostWithEverySettingOnce) {
     std::string wineLacks;
     const HostRun run = RunHost(L"install");
     ASSERT_TRUE(run.finished) << run.Describe();
     if (PartialInstallUnderWine(run)) {
         wineLacks +=
-            "\n  Wine's ChangeServiceConfig2W refuses SERVICE_CONFIG_FAILURE_ACTIONS_FLAG "
+            "; Wine's ChangeServiceConfig2W refuses SERVICE_CONFIG_FAILURE_ACTIONS_FLAG "
             "(ERROR_INVALID_LEVEL); the host installed without it";
     } else {
         EXPECT_EQ(run.exitCode, 0ul) << "orvsvc.exe install: " << run.Describe();
@@ -56,8 +57,7 @@ TEST_F(ServiceInstallTest, RegistersTheHostWithEverySettingOnce) {
 
     const auto preshutdown = QueryConfig(service_.get(), SERVICE_CONFIG_PRESHUTDOWN_INFO, error);
     if (preshutdown.empty() && error == ERROR_INVALID_LEVEL && UnderWine()) {
-        wineLacks +=
-            "\n  Wine's service manager does not implement SERVICE_CONFIG_PRESHUTDOWN_INFO";
+        wineLacks += "; Wine's service manager does not implement SERVICE_CONFIG_PRESHUTDOWN_INFO";
     } else if (preshutdown.empty()) {
         ADD_FAILURE() << "QueryServiceConfig2W(PRESHUTDOWN_INFO) failed with error " << error;
     } else {
@@ -71,7 +71,7 @@ TEST_F(ServiceInstallTest, RegistersTheHostWithEverySettingOnce) {
     const auto* actions = reinterpret_cast<const SERVICE_FAILURE_ACTIONSW*>(failure.data());
     if (failure.empty() && error == ERROR_INVALID_LEVEL && UnderWine()) {
         wineLacks +=
-            "\n  Wine's service manager does not keep failure actions: "
+            "; Wine's service manager does not keep failure actions: "
             "QueryServiceConfig2W(SERVICE_CONFIG_FAILURE_ACTIONS) answers "
             "ERROR_INVALID_LEVEL";
     } else if (failure.empty() || actions->cActions == 0) {
@@ -91,7 +91,7 @@ TEST_F(ServiceInstallTest, RegistersTheHostWithEverySettingOnce) {
     EXPECT_EQ(StartType(still.get()), static_cast<DWORD>(SERVICE_DEMAND_START));
 
     if (!wineLacks.empty()) {
-        GTEST_SKIP() << "the rest passed; not checked where Wine differs:" << wineLacks;
+        GTEST_SKIP() << "the rest passed; not checked where " << wineLacks.substr(2);
     }
 }
 
