@@ -16,7 +16,7 @@ class TimeTest : public ::testing::Test {
     void SetUp() override { contract::FreshMachine(); }
 };
 
-TEST_F(TimeTest, SystemTimeAndTime64Agree) {
+TEST_F(TimeTest, SystemTimeAndTime64AgreeAndEachThreadHasItsOwnId) {
     FILETIME ft{};
     GetSystemTimeAsFileTime(&ft);
     const __time64_t now = _time64(nullptr);
@@ -27,6 +27,13 @@ TEST_F(TimeTest, SystemTimeAndTime64Agree) {
     __time64_t stored = 0;
     const __time64_t returned = _time64(&stored);
     EXPECT_EQ(returned, stored);
+
+    const DWORD mine = GetCurrentThreadId();
+    DWORD theirs = mine;
+    std::thread other([&] { theirs = GetCurrentThreadId(); });
+    other.join();
+    EXPECT_NE(theirs, mine) << "each thread has its own id";
+    EXPECT_EQ(GetCurrentThreadId(), mine);
 }
 
 // Windows may end a timed wait up to one timer interrupt (about 16 ms) early.
@@ -48,15 +55,6 @@ TEST_F(TimeTest, SleepsAndTimedWaitsLastAtLeastTheirTimeout) {
     EXPECT_GE(steady_clock::now() - slept + kTimerInterval, milliseconds(100));
     CloseHandle(event);
     EXPECT_GT(GetTickCount64(), ticksBefore);
-}
-
-TEST_F(TimeTest, EachThreadHasItsOwnId) {
-    const DWORD mine = GetCurrentThreadId();
-    DWORD theirs = mine;
-    std::thread other([&] { theirs = GetCurrentThreadId(); });
-    other.join();
-    EXPECT_NE(theirs, mine);
-    EXPECT_EQ(GetCurrentThreadId(), mine);
 }
 
 }  // namespace

@@ -39,10 +39,15 @@ TEST_F(ComTest, RepeatIsSFalseAndAnotherApartmentIsChangedMode) {
     CoUninitialize();
 }
 
-TEST_F(ComTest, SecurityIsInitialisedOncePerProcess) {
-    SKIP_UNDER_WINE("Wine's CoInitializeSecurity is a stub that always succeeds");
+TEST_F(ComTest, ReservedArgumentMustBeNullAndSecurityIsInitialisedOncePerProcess) {
+    SKIP_UNDER_WINE(
+        "Wine's CoInitializeSecurity is a stub that always succeeds, and Wine ignores the "
+        "reserved pointer of CoInitializeEx for the sake of old applications");
     EXPECT_EQ(InitSecurity(), CO_E_NOTINITIALIZED);
-    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    int reserved = 0;
+    EXPECT_EQ(CoInitializeEx(&reserved, COINIT_MULTITHREADED), E_INVALIDARG);
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK)
+        << "the refused call counted for nothing";
     EXPECT_EQ(InitSecurity(), S_OK);
     EXPECT_EQ(InitSecurity(), RPC_E_TOO_LATE);
     std::thread other([] {
@@ -51,15 +56,6 @@ TEST_F(ComTest, SecurityIsInitialisedOncePerProcess) {
         CoUninitialize();
     });
     other.join();
-    CoUninitialize();
-}
-
-TEST_F(ComTest, ReservedArgumentMustBeNull) {
-    SKIP_UNDER_WINE("Wine ignores the reserved pointer for the sake of old applications");
-    int reserved = 0;
-    EXPECT_EQ(CoInitializeEx(&reserved, COINIT_MULTITHREADED), E_INVALIDARG);
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK)
-        << "the refused call counted for nothing";
     CoUninitialize();
 }
 

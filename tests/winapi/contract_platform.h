@@ -26,17 +26,14 @@ inline void FreshMachine() {}
 // normal error control, LocalSystem, no delayed start. Needs an administrator (Wine is one).
 inline bool InstallTestService(const std::wstring& name) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
-    if (manager == nullptr) {
-        return false;
-    }
     SC_HANDLE service =
         CreateServiceW(manager, name.c_str(), name.c_str(), SERVICE_QUERY_STATUS,
                        SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                        kTestServiceImage, nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (service != nullptr) {
-        CloseServiceHandle(service);
-    }
+    const DWORD error = GetLastError();  // for the caller's message; closing null handles sets it
+    CloseServiceHandle(service);
     CloseServiceHandle(manager);
+    SetLastError(error);
     return service != nullptr;
 }
 
@@ -44,15 +41,12 @@ inline bool InstallTestService(const std::wstring& name) {
 // installed.
 inline bool RemoveTestService(const std::wstring& name) {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (manager == nullptr) {
-        return false;
-    }
     SC_HANDLE service = OpenServiceW(manager, name.c_str(), DELETE);
     const bool deleted = service != nullptr && DeleteService(service);
-    if (service != nullptr) {
-        CloseServiceHandle(service);
-    }
+    const DWORD error = GetLastError();
+    CloseServiceHandle(service);
     CloseServiceHandle(manager);
+    SetLastError(error);
     return deleted;
 }
 

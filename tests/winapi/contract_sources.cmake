@@ -5,6 +5,5 @@ set(ORV_WINAPI_CONTRACT_SOURCES
   clock_contract_test.cpp
   threadpool_contract_test.cpp
   registry_contract_test.cpp
-  registry_notify_contract_test.cpp
   com_contract_test.cpp
   services_contract_test.cpp)

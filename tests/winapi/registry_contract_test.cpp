@@ -1,12 +1,15 @@
 // Registry keys and values as any Win32 implementation must behave: names without regard to
-// case, RegGetValueW's results and size protocol, access rights, deletion.
+// case, RegGetValueW's results and size protocol, access rights, deletion, and
+// RegNotifyChangeKeyValue's one-shot change notification through an event or a blocking wait.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "contract_platform.h"
@@ -19,11 +22,15 @@ class RegistryTest : public ::testing::Test {
     void SetUp() override {
         contract::FreshMachine();
         RegDeleteTreeW(contract::TestRoot(), base_.c_str());
+        event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // after the reset, which ends it
         key_ = Create(L"State");
         ASSERT_NE(key_, nullptr);
     }
     void TearDown() override {
-        RegCloseKey(key_);
+        if (key_ != nullptr) {
+            RegCloseKey(key_);
+        }
+        CloseHandle(event_);
         EXPECT_EQ(RegDeleteTreeW(contract::TestRoot(), base_.c_str()), ERROR_SUCCESS);
     }
 
@@ -49,8 +56,22 @@ class RegistryTest : public ::testing::Test {
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
 
+    LSTATUS Watch(BOOL subtree = FALSE, DWORD filter = REG_NOTIFY_CHANGE_LAST_SET) {
+        return RegNotifyChangeKeyValue(key_, subtree, filter, event_, TRUE);
+    }
+    void WriteValue(const std::wstring& relative, const wchar_t* name, DWORD tick = 0) const {
+        ASSERT_EQ(RegSetKeyValueW(contract::TestRoot(), Path(relative).c_str(), name, REG_DWORD,
+                                  &tick, sizeof(tick)),
+                  ERROR_SUCCESS);
+    }
+    bool SignaledNow() const { return WaitForSingleObject(event_, 0) == WAIT_OBJECT_0; }
+    // Long enough for any machine to deliver a notification that is due; passing tests never
+    // wait for it.
+    bool SignaledSoon() const { return WaitForSingleObject(event_, 10000) == WAIT_OBJECT_0; }
+
     const std::wstring base_ = L"Software\\" + contract::Unique(L"OrvContractTests");
     HKEY key_ = nullptr;
+    HANDLE event_ = nullptr;
 };
 
 TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirOwn) {
@@ -88,7 +109,7 @@ TEST_F(RegistryTest, KeyAndValueNamesIgnoreCaseAndKeepTheirOwn) {
     RegCloseKey(again);
 }
 
-TEST_F(RegistryTest, GetValueReportsSizesAndMissingItems) {
+TEST_F(RegistryTest, GetValueReportsSizesAndMissingItemsAndTerminatesStrings) {
     const std::wstring text = L"IMAGE_STATE_COMPLETE";
     ASSERT_EQ(SetString(key_, L"ImageState", text), ERROR_SUCCESS);
     const DWORD needed = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
@@ -112,18 +133,16 @@ TEST_F(RegistryTest, GetValueReportsSizesAndMissingItems) {
     EXPECT_EQ(RegGetValueW(contract::TestRoot(), Path(L"Missing").c_str(), L"X", RRF_RT_ANY,
                            nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
-}
 
-TEST_F(RegistryTest, StringStoredWithoutTerminatorIsReadBackTerminated) {
     // Windows stores a terminator the count left out when one follows in memory; here none
     // does, so the value holds exactly the three characters.
-    const std::wstring text = L"ABCD";
-    ASSERT_EQ(RegSetValueExW(key_, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+    const std::wstring raw = L"ABCD";
+    ASSERT_EQ(RegSetValueExW(key_, L"Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw.data()),
                              static_cast<DWORD>(3 * sizeof(wchar_t))),
               ERROR_SUCCESS);
     // Whether the size query already counts the missing terminator is not documented; the
     // query-allocate-read protocol must end with the string terminated either way.
-    DWORD size = 0;
+    size = 0;
     ASSERT_EQ(RegGetValueW(key_, nullptr, L"Raw", RRF_RT_REG_SZ, nullptr, nullptr, &size),
               ERROR_SUCCESS);
     EXPECT_GE(size, 3 * sizeof(wchar_t));
@@ -144,7 +163,7 @@ TEST_F(RegistryTest, StringStoredWithoutTerminatorIsReadBackTerminated) {
     EXPECT_EQ(size, 3 * sizeof(wchar_t));
 }
 
-TEST_F(RegistryTest, AccessRightsOfTheHandleAreEnforced) {
+TEST_F(RegistryTest, AccessRightsOfTheHandleAreEnforcedAndDeletingKeysFollowsWindowsRules) {
     HKEY reader = Open(L"State", KEY_READ);
     EXPECT_EQ(SetString(reader, L"ImageState", L"x"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegDeleteValueW(reader, L"ImageState"), ERROR_ACCESS_DENIED);
@@ -157,9 +176,7 @@ TEST_F(RegistryTest, AccessRightsOfTheHandleAreEnforced) {
     EXPECT_EQ(RegNotifyChangeKeyValue(writer, FALSE, REG_NOTIFY_CHANGE_LAST_SET, nullptr, FALSE),
               ERROR_ACCESS_DENIED);
     RegCloseKey(writer);
-}
 
-TEST_F(RegistryTest, DeletingKeysFollowsWindowsRules) {
     RegCloseKey(Create(L"A\\B"));
     HKEY a = Open(L"A", KEY_READ);
 
@@ -221,6 +238,80 @@ TEST_F(RegistryTest, TypeRestrictionsFollowTheRrfFlags) {
             EXPECT_EQ(data[0], 1) << c.value;
         }
     }
+}
+
+TEST_F(RegistryTest, ValueChangeSignalsOnceUntilWatchedAgain) {
+    ASSERT_EQ(Watch(), ERROR_SUCCESS);
+    EXPECT_FALSE(SignaledNow());
+    WriteValue(L"STATE", L"imagestate");
+    EXPECT_TRUE(SignaledSoon());
+
+    WriteValue(L"State", L"ImageState");
+    EXPECT_FALSE(SignaledNow()) << "a notification is one-shot";
+
+    ASSERT_EQ(Watch(), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteValueW(key_, L"ImageState"), ERROR_SUCCESS);
+    EXPECT_TRUE(SignaledSoon());
+}
+
+TEST_F(RegistryTest, OtherKeysAndOtherFiltersDoNotSignal) {
+    EXPECT_EQ(RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, nullptr, TRUE),
+              ERROR_INVALID_HANDLE)
+        << "an asynchronous watch needs an event";
+    ASSERT_EQ(Watch(), ERROR_SUCCESS);
+    RegCloseKey(Create(L"State\\Child"));
+    ASSERT_EQ(RegSetKeyValueW(contract::TestRoot(), base_.c_str(), L"Other", REG_SZ, L"x",
+                              2 * sizeof(wchar_t)),
+              ERROR_SUCCESS);
+    WriteValue(L"State\\Child", L"Deep");
+    EXPECT_FALSE(SignaledNow())
+        << "neither the parent nor a subkey is watched without bWatchSubtree";
+}
+
+// A second watch goes through a handle of its own: how a repeated watch on one handle
+// combines with the pending one differs between implementations.
+TEST_F(RegistryTest, SubtreeWatchSeesValuesBelowButNotNewKeys) {
+    HKEY subtree = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(contract::TestRoot(), Path(L"State").c_str(), 0, KEY_NOTIFY, &subtree),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegNotifyChangeKeyValue(subtree, TRUE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE),
+              ERROR_SUCCESS);
+    RegCloseKey(Create(L"State\\New"));
+    EXPECT_FALSE(SignaledNow()) << "a new subkey is a name change, not a value change";
+    WriteValue(L"State\\New", L"Deep");
+    EXPECT_TRUE(SignaledSoon()) << "with bWatchSubtree a value change below the key counts";
+    RegCloseKey(subtree);
+}
+
+TEST_F(RegistryTest, DeletingOrClosingTheWatchedKeySignalsAndUnknownFilterBitsAreRefused) {
+    SKIP_UNDER_WINE(
+        "Wine leaves a watch pending when its key is deleted, drops a pending notification when "
+        "its key handle is closed, and accepts any filter bits");
+    EXPECT_EQ(RegNotifyChangeKeyValue(key_, FALSE, 0x40, event_, TRUE), ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(Watch(FALSE, REG_NOTIFY_CHANGE_NAME), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteTreeW(contract::TestRoot(), Path(L"State").c_str()), ERROR_SUCCESS);
+    EXPECT_TRUE(SignaledSoon()) << "deleted";
+
+    HKEY closed = Create(L"State");
+    ASSERT_EQ(RegNotifyChangeKeyValue(closed, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_, TRUE),
+              ERROR_SUCCESS);
+    RegCloseKey(closed);
+    EXPECT_TRUE(SignaledSoon()) << "closed";
+}
+
+TEST_F(RegistryTest, SynchronousWatchReturnsOnAChange) {
+    std::atomic<bool> returned{false};
+    // Keeps changing the key until the watch has returned, whichever comes first.
+    std::thread writer([&] {
+        for (DWORD tick = 0; !returned.load(); ++tick) {
+            WriteValue(L"State", L"Tick", tick);
+            Sleep(5);
+        }
+    });
+    EXPECT_EQ(RegNotifyChangeKeyValue(key_, FALSE, REG_NOTIFY_CHANGE_LAST_SET, nullptr, FALSE),
+              ERROR_SUCCESS);
+    returned = true;
+    writer.join();
 }
 
 }  // namespace

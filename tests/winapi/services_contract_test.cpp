@@ -103,22 +103,18 @@ std::optional<Config> QueryConfig(SC_HANDLE service) {
 // Empty when there is none.
 std::optional<std::wstring> QueryDescription(SC_HANDLE service) {
     const std::vector<BYTE> buffer = QueryAll(service, SERVICE_CONFIG_DESCRIPTION);
-    if (buffer.empty()) {
-        return std::nullopt;
-    }
-    const wchar_t* text =
-        reinterpret_cast<const SERVICE_DESCRIPTIONW*>(buffer.data())->lpDescription;
-    return std::wstring(text != nullptr ? text : L"");
+    const auto* info = reinterpret_cast<const SERVICE_DESCRIPTIONW*>(buffer.data());
+    return buffer.empty()
+               ? std::nullopt
+               : std::optional(std::wstring(info->lpDescription ? info->lpDescription : L""));
 }
 
 std::optional<bool> QueryDelayedStart(SC_HANDLE service) {
     const std::vector<BYTE> buffer = QueryAll(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO);
-    if (buffer.size() != sizeof(SERVICE_DELAYED_AUTO_START_INFO)) {
-        ADD_FAILURE() << "delayed start record of " << buffer.size() << " bytes";
-        return std::nullopt;
-    }
-    return reinterpret_cast<const SERVICE_DELAYED_AUTO_START_INFO*>(buffer.data())
-               ->fDelayedAutostart != FALSE;
+    const auto* info = reinterpret_cast<const SERVICE_DELAYED_AUTO_START_INFO*>(buffer.data());
+    EXPECT_EQ(buffer.size(), sizeof(SERVICE_DELAYED_AUTO_START_INFO)) << "delayed start record";
+    return buffer.size() != sizeof(*info) ? std::nullopt
+                                          : std::optional(info->fDelayedAutostart != FALSE);
 }
 
 constexpr const char* kWineHasNoDelayedStart =
@@ -164,31 +160,43 @@ class ServiceManagerContractTest : public ::testing::Test {
     ServiceHandle manager_;
 };
 
-TEST_F(ServiceManagerContractTest, OpensServicesByNameWithoutRegardToCase) {
+TEST_F(ServiceManagerContractTest, OpensByNameWithoutRegardToCaseThroughTheManagerUntilDeleted) {
     // Both spellings reach the one service: a change through one shows through the other.
-    const ServiceHandle upper = Open(Recased(name_, std::towupper), SERVICE_CHANGE_CONFIG);
+    ServiceHandle upper = Open(Recased(name_, std::towupper), SERVICE_CHANGE_CONFIG);
     ASSERT_TRUE(ChangeStartType(upper.get(), SERVICE_DISABLED)) << GetLastError();
-    const auto config =
-        QueryConfig(Open(Recased(name_, std::towlower), SERVICE_QUERY_CONFIG).get());
+    ServiceHandle lower = Open(Recased(name_, std::towlower), SERVICE_QUERY_CONFIG);
+    const auto config = QueryConfig(lower.get());
     ASSERT_TRUE(config.has_value());
     EXPECT_EQ(config->start, static_cast<DWORD>(SERVICE_DISABLED));
-}
 
-TEST_F(ServiceManagerContractTest, OpenFailsForUnknownServicesAndHandlesOtherThanTheManager) {
     EXPECT_EQ(Open(name_ + L"-missing", SERVICE_QUERY_CONFIG), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-
     EXPECT_EQ(OpenServiceW(nullptr, name_.c_str(), SERVICE_QUERY_CONFIG), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG);
-    ASSERT_NE(service, nullptr);
-    EXPECT_EQ(OpenServiceW(service.get(), name_.c_str(), SERVICE_QUERY_CONFIG), nullptr);
+    EXPECT_EQ(OpenServiceW(lower.get(), name_.c_str(), SERVICE_QUERY_CONFIG), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    // A deleted service refuses changes until its last handle closes, then it is gone.
+    ASSERT_TRUE(contract::RemoveTestService(name_));
+    installed_ = false;
+    EXPECT_FALSE(ChangeStartType(upper.get(), SERVICE_AUTO_START));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_MARKED_FOR_DELETE));
+    upper.reset();
+    lower.reset();
+    EXPECT_EQ(Open(SERVICE_QUERY_CONFIG), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+    EXPECT_EQ(RegistryDword(L"Start"), std::nullopt) << "the service key goes with it";
 }
 
-TEST_F(ServiceManagerContractTest, StartTypeChangeKeepsTheRestAndShowsInTheServiceKey) {
+TEST_F(ServiceManagerContractTest, ConfigurationChangesKeepTheRestAndShowInTheServiceKey) {
     const ServiceHandle service = Open(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
     ASSERT_NE(service, nullptr);
+    const std::vector<BYTE> buffer = QueryAll(service.get(), kConfig);
+    ASSERT_GT(buffer.size(), sizeof(QUERY_SERVICE_CONFIGW));
+    const auto* name = reinterpret_cast<const BYTE*>(
+        reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data())->lpDisplayName);
+    EXPECT_GE(name, buffer.data() + sizeof(QUERY_SERVICE_CONFIGW)) << "strings follow the record";
+    EXPECT_LT(name, buffer.data() + buffer.size());
     const auto before = QueryConfig(service.get());
     ASSERT_TRUE(before.has_value());
     EXPECT_EQ(before->type, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
@@ -198,8 +206,13 @@ TEST_F(ServiceManagerContractTest, StartTypeChangeKeepsTheRestAndShowsInTheServi
     EXPECT_EQ(before->displayName, name_);
     EXPECT_EQ(before->startName, L"LocalSystem");
 
+    for (const DWORD start : {SERVICE_BOOT_START, SERVICE_SYSTEM_START, SERVICE_DISABLED + 1}) {
+        EXPECT_FALSE(ChangeStartType(service.get(), start)) << start;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << start;
+    }
     EXPECT_TRUE(ChangeStartType(service.get(), SERVICE_NO_CHANGE)) << GetLastError();
-    EXPECT_EQ(QueryConfig(service.get()), before) << "a change with nothing to change";
+    EXPECT_EQ(QueryConfig(service.get()), before) << "refused changes, or nothing to change";
+    EXPECT_EQ(RegistryDword(L"Start"), static_cast<DWORD>(SERVICE_DEMAND_START));
     ASSERT_TRUE(ChangeStartType(service.get(), SERVICE_AUTO_START)) << GetLastError();
     Config expected = *before;
     expected.start = SERVICE_AUTO_START;
@@ -207,43 +220,35 @@ TEST_F(ServiceManagerContractTest, StartTypeChangeKeepsTheRestAndShowsInTheServi
     EXPECT_EQ(RegistryDword(L"Start"), static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_EQ(RegistryDword(L"Type"), static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_EQ(RegistryDword(L"ErrorControl"), static_cast<DWORD>(SERVICE_ERROR_NORMAL));
-
     ASSERT_TRUE(ChangeStartType(service.get(), SERVICE_DISABLED)) << GetLastError();
     EXPECT_EQ(RegistryDword(L"Start"), static_cast<DWORD>(SERVICE_DISABLED));
-}
 
-TEST_F(ServiceManagerContractTest, ChangeWithoutInformationLeavesItAsItIs) {
-    SKIP_UNDER_WINE(
-        "Wine reads through a null lpInfo of ChangeServiceConfig2W and fails with "
-        "ERROR_NOACCESS instead of leaving the information unchanged");
-    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
-    ASSERT_NE(service, nullptr);
-    ASSERT_TRUE(ChangeDescription(service.get(), L"Kept"));
-    EXPECT_TRUE(ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_DESCRIPTION, nullptr))
-        << GetLastError();
-    EXPECT_EQ(QueryDescription(service.get()), L"Kept");
-}
-
-TEST_F(ServiceManagerContractTest, ConfigurationStringsFollowTheRecordInItsBuffer) {
-    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG);
-    ASSERT_NE(service, nullptr);
-    const std::vector<BYTE> buffer = QueryAll(service.get(), kConfig);
-    ASSERT_GT(buffer.size(), sizeof(QUERY_SERVICE_CONFIGW));
-    const auto* name = reinterpret_cast<const BYTE*>(
-        reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(buffer.data())->lpDisplayName);
-    EXPECT_GE(name, buffer.data() + sizeof(QUERY_SERVICE_CONFIGW));
-    EXPECT_LT(name, buffer.data() + buffer.size());
-}
-
-TEST_F(ServiceManagerContractTest, DescriptionIsSetAndRemoved) {
-    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
-    ASSERT_NE(service, nullptr);
     EXPECT_EQ(QueryDescription(service.get()), L"") << "a plain install has none";
     ASSERT_TRUE(ChangeDescription(service.get(), L"Contract test service")) << GetLastError();
     EXPECT_EQ(QueryDescription(service.get()), L"Contract test service");
     // An empty description removes it.
     ASSERT_TRUE(ChangeDescription(service.get(), L"")) << GetLastError();
     EXPECT_EQ(QueryDescription(service.get()), L"");
+}
+
+TEST_F(ServiceManagerContractTest, UnknownLevelsFailAndChangesWithoutInformationChangeNothing) {
+    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
+    std::vector<BYTE> buffer(8 * 1024);
+    DWORD needed = 0;
+    EXPECT_FALSE(QueryLevel(service.get(), 99, buffer.data(), 8 * 1024, &needed));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
+    SKIP_UNDER_WINE(
+        "Wine marshals an unknown level of ChangeServiceConfig2W as an RPC union tag and fails "
+        "with RPC_S_INVALID_TAG (1733) instead of ERROR_INVALID_LEVEL, and reads through a null "
+        "lpInfo and fails with ERROR_NOACCESS instead of leaving the information unchanged");
+    SERVICE_DELAYED_AUTO_START_INFO info{TRUE};
+    EXPECT_FALSE(ChangeServiceConfig2W(service.get(), 99, &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
+    EXPECT_EQ(RegistryDword(L"DelayedAutostart"), std::nullopt);
+    ASSERT_TRUE(ChangeDescription(service.get(), L"Kept"));
+    EXPECT_TRUE(ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_DESCRIPTION, nullptr))
+        << GetLastError();
+    EXPECT_EQ(QueryDescription(service.get()), L"Kept");
 }
 
 // Each call on a handle with and without its right, and on handles that are no service.
@@ -301,49 +306,6 @@ TEST_F(ServiceManagerContractTest, CallsNeedTheirRightOnAServiceHandle) {
     }
     EXPECT_FALSE(CloseServiceHandle(nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-}
-
-TEST_F(ServiceManagerContractTest, StartTypesOfDriversAndUnknownOnesAreRefused) {
-    const ServiceHandle service = Open(SERVICE_CHANGE_CONFIG);
-    ASSERT_NE(service, nullptr);
-    for (const DWORD start : {SERVICE_BOOT_START, SERVICE_SYSTEM_START, SERVICE_DISABLED + 1}) {
-        EXPECT_FALSE(ChangeStartType(service.get(), start)) << start;
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << start;
-    }
-    EXPECT_EQ(RegistryDword(L"Start"), static_cast<DWORD>(SERVICE_DEMAND_START));
-}
-
-TEST_F(ServiceManagerContractTest, QueryOfAnUnknownLevelFails) {
-    const ServiceHandle service = Open(SERVICE_QUERY_CONFIG);
-    std::vector<BYTE> buffer(8 * 1024);
-    DWORD needed = 0;
-    EXPECT_FALSE(QueryLevel(service.get(), 99, buffer.data(), 8 * 1024, &needed));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
-}
-
-TEST_F(ServiceManagerContractTest, ChangeOfAnUnknownLevelFails) {
-    SKIP_UNDER_WINE(
-        "Wine marshals the unknown level as an RPC union tag and fails with RPC_S_INVALID_TAG "
-        "(1733) instead of ERROR_INVALID_LEVEL");
-    const ServiceHandle service = Open(SERVICE_CHANGE_CONFIG);
-    SERVICE_DELAYED_AUTO_START_INFO info{TRUE};
-    EXPECT_FALSE(ChangeServiceConfig2W(service.get(), 99, &info));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_LEVEL));
-    EXPECT_EQ(RegistryDword(L"DelayedAutostart"), std::nullopt);
-}
-
-TEST_F(ServiceManagerContractTest, DeletedServiceRefusesChangesUntilItsHandlesClose) {
-    ServiceHandle service = Open(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
-    ASSERT_NE(service, nullptr);
-    ASSERT_TRUE(contract::RemoveTestService(name_));
-    installed_ = false;
-    EXPECT_FALSE(ChangeStartType(service.get(), SERVICE_AUTO_START));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_MARKED_FOR_DELETE));
-
-    service.reset();
-    EXPECT_EQ(Open(SERVICE_QUERY_CONFIG), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
-    EXPECT_EQ(RegistryDword(L"Start"), std::nullopt) << "the service key goes with it";
 }
 
 TEST_F(ServiceManagerContractTest, DelayedStartShowsInTheQueryAndTheServiceKey) {

@@ -25,7 +25,7 @@ class WaitTest : public ::testing::Test {
     static bool IsSignaled(HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
 };
 
-TEST_F(WaitTest, WaitAnyReturnsLowestSignaledIndexAndConsumesOnlyThatEvent) {
+TEST_F(WaitTest, WaitAnyTakesTheLowestSignaledOnlyAndWaitAllNothingUntilAllAreSignaled) {
     HANDLE events[3] = {AutoEvent(false), AutoEvent(true), AutoEvent(true)};
     EXPECT_EQ(WaitForMultipleObjects(3, events, FALSE, 0), WAIT_OBJECT_0 + 1);
     // Index 2 was not returned, so it stays signalled; index 1 was consumed.
@@ -38,11 +38,9 @@ TEST_F(WaitTest, WaitAnyReturnsLowestSignaledIndexAndConsumesOnlyThatEvent) {
     for (HANDLE h : {events[0], events[1], events[2], manual[0], manual[1]}) {
         CloseHandle(h);
     }
-}
 
-TEST_F(WaitTest, WaitAllTakesNothingUntilEveryObjectIsSignaled) {
-    HANDLE events[2] = {AutoEvent(true), AutoEvent(false)};
-
+    events[0] = AutoEvent(true);
+    events[1] = AutoEvent(false);
     EXPECT_EQ(WaitForMultipleObjects(2, events, TRUE, 0), WAIT_TIMEOUT);
     EXPECT_TRUE(IsSignaled(events[0])) << "a failed wait-all must not consume the signalled event";
 
@@ -56,7 +54,7 @@ TEST_F(WaitTest, WaitAllTakesNothingUntilEveryObjectIsSignaled) {
     CloseHandle(events[1]);
 }
 
-TEST_F(WaitTest, AutoResetEventReleasesOneWaiterPerSet) {
+TEST_F(WaitTest, AutoResetReleasesOneWaiterPerSetAndManualResetAllUntilReset) {
     HANDLE event = AutoEvent();
     std::atomic<int> released{0};
     std::vector<std::thread> waiters;
@@ -78,28 +76,26 @@ TEST_F(WaitTest, AutoResetEventReleasesOneWaiterPerSet) {
     }
     EXPECT_FALSE(IsSignaled(event));
     CloseHandle(event);
-}
 
-TEST_F(WaitTest, ManualResetEventReleasesAllWaitersUntilReset) {
-    HANDLE event = ManualEvent();
-    std::vector<std::thread> waiters;
+    HANDLE manual = ManualEvent();
+    waiters.clear();
     for (int i = 0; i < 3; ++i) {
         waiters.emplace_back(
-            [&] { EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0); });
+            [&] { EXPECT_EQ(WaitForSingleObject(manual, INFINITE), WAIT_OBJECT_0); });
     }
-    SetEvent(event);
+    SetEvent(manual);
     for (auto& t : waiters) {
         t.join();
     }
-    EXPECT_TRUE(IsSignaled(event));
-    ResetEvent(event);
-    EXPECT_EQ(WaitForSingleObject(event, 10), WAIT_TIMEOUT);
-    CloseHandle(event);
+    EXPECT_TRUE(IsSignaled(manual));
+    ResetEvent(manual);
+    EXPECT_EQ(WaitForSingleObject(manual, 10), WAIT_TIMEOUT);
+    CloseHandle(manual);
 }
 
 // Handle values are reused on Windows, so the closed handle is used before anything else
 // may create a handle (gtest's own output included).
-TEST_F(WaitTest, ClosedOrNullHandlesFailWithInvalidHandle) {
+TEST_F(WaitTest, BadHandlesAndHandleCountsFailAsInvalid) {
     HANDLE event = ManualEvent(true);
     HANDLE closed = ManualEvent(true);
     ASSERT_TRUE(CloseHandle(closed));
@@ -124,11 +120,7 @@ TEST_F(WaitTest, ClosedOrNullHandlesFailWithInvalidHandle) {
 
     EXPECT_EQ(WaitForSingleObject(nullptr, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    CloseHandle(event);
-}
 
-TEST_F(WaitTest, HandleCountOutsideOneToSixtyFourIsInvalidParameter) {
-    HANDLE event = ManualEvent(true);
     std::vector<HANDLE> many(MAXIMUM_WAIT_OBJECTS + 1, event);
     EXPECT_EQ(WaitForMultipleObjects(0, many.data(), FALSE, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
@@ -136,14 +128,8 @@ TEST_F(WaitTest, HandleCountOutsideOneToSixtyFourIsInvalidParameter) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(WaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, many.data(), FALSE, 0), WAIT_OBJECT_0)
         << "a wait-any may name one object many times";
-    CloseHandle(event);
-}
-
-TEST_F(WaitTest, WaitAllNamingAnObjectTwiceIsInvalidParameter) {
     SKIP_UNDER_WINE("Wine's wait-all does not check for duplicate handles");
-    HANDLE event = ManualEvent(true);
-    HANDLE twice[2] = {event, event};
-    EXPECT_EQ(WaitForMultipleObjects(2, twice, TRUE, 0), WAIT_FAILED);
+    EXPECT_EQ(WaitForMultipleObjects(2, many.data(), TRUE, 0), WAIT_FAILED) << "wait-all, twice";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     CloseHandle(event);
 }
@@ -206,32 +192,31 @@ TEST_F(MutexTest, OwnerMayReenterAndOnlyOwnerReleases) {
     CloseHandle(mutex);
 }
 
-TEST_F(MutexTest, MutexOfAThreadThatEndedIsAbandoned) {
+TEST_F(MutexTest, MutexOfAThreadThatEndedIsAbandonedOnce) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
-    std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
+    HANDLE other = CreateMutexW(nullptr, FALSE, nullptr);
+    HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    std::thread owner([&] {
+        EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(other, 0), WAIT_OBJECT_0);
+    });
     owner.join();
     EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_ABANDONED_0);
     // The abandoned state is reported once; the mutex now belongs to this thread.
     EXPECT_TRUE(ReleaseMutex(mutex));
     EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(ReleaseMutex(mutex));
-    CloseHandle(mutex);
-}
 
-TEST_F(MutexTest, WaitAllOverAnAbandonedMutexReportsAbandonedZero) {
-    HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
-    std::thread owner([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); });
-    owner.join();
-    HANDLE both[2] = {event, mutex};
+    HANDLE both[2] = {event, other};
     EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_ABANDONED_0)
         << "a wait-all names no index, whichever mutex was abandoned";
-    EXPECT_TRUE(ReleaseMutex(mutex)) << "wait-all took the mutex";
-    CloseHandle(event);
-    CloseHandle(mutex);
+    EXPECT_TRUE(ReleaseMutex(other)) << "wait-all took the mutex";
+    for (HANDLE h : {mutex, other, event}) {
+        CloseHandle(h);
+    }
 }
 
-TEST_F(MutexTest, NamedMutexExistsOnceAndGrantsNoSecondOwnership) {
+TEST_F(MutexTest, NamedObjectsExistOnceAndKeepTheirParameters) {
     const std::wstring name = contract::Unique(L"OrvContractMutex");
     SetLastError(ERROR_GEN_FAILURE);
     HANDLE first = CreateMutexW(nullptr, TRUE, (L"Local\\" + name).c_str());
@@ -257,10 +242,8 @@ TEST_F(MutexTest, NamedMutexExistsOnceAndGrantsNoSecondOwnership) {
     CloseHandle(first);
     EXPECT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
 
-TEST_F(MutexTest, NamedEventIsSharedAndIgnoresLaterParameters) {
-    const std::wstring name = contract::Unique(L"OrvContractReady");
+    // A named event is shared too, and keeps the parameters it was created with.
     SetLastError(ERROR_GEN_FAILURE);
     HANDLE a = CreateEventW(nullptr, TRUE, FALSE, (L"Local\\" + name).c_str());
     ASSERT_NE(a, nullptr);

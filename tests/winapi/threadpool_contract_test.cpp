@@ -73,26 +73,14 @@ TEST_F(ThreadPoolTest, CloseDoesNotWaitAndQueuedWorkStillRuns) {
     EXPECT_EQ(gate.ran.load(), 20);
 }
 
-TEST_F(ThreadPoolTest, WaitForCallbacksWaitsForEverySubmission) {
-    Gate counter;
-    PTP_WORK work = CreateThreadpoolWork(GatedWork, &counter, &env_);
-    ASSERT_NE(work, nullptr);
-    for (int i = 0; i < 5; ++i) {
-        SubmitThreadpoolWork(work);  // one work object, five callbacks
-    }
-    SetEvent(counter.open);
-    WaitForThreadpoolWorkCallbacks(work, FALSE);
-    EXPECT_EQ(counter.ran.load(), 5);
-    CloseThreadpoolWork(work);
-}
-
-TEST_F(ThreadPoolTest, WaitForCallbacksCanCancelThoseNotStarted) {
+TEST_F(ThreadPoolTest, WaitForCallbacksCancelsThoseNotStartedOrWaitsForEverySubmission) {
     SetThreadpoolThreadMaximum(pool_, 1);
     Gate blocker;
     Gate counter;
     SetEvent(counter.open);
     PTP_WORK blocking = CreateThreadpoolWork(GatedWork, &blocker, &env_);
     PTP_WORK work = CreateThreadpoolWork(GatedWork, &counter, &env_);
+    ASSERT_NE(work, nullptr);
     SubmitThreadpoolWork(blocking);  // occupies the pool's only thread
     for (int i = 0; i < 5; ++i) {
         SubmitThreadpoolWork(work);
@@ -102,13 +90,18 @@ TEST_F(ThreadPoolTest, WaitForCallbacksCanCancelThoseNotStarted) {
     WaitForThreadpoolWorkCallbacks(blocking, FALSE);
     EXPECT_EQ(counter.ran.load(), 0);
     EXPECT_EQ(blocker.ran.load(), 1);
+
+    for (int i = 0; i < 5; ++i) {
+        SubmitThreadpoolWork(work);  // one work object, five callbacks
+    }
+    WaitForThreadpoolWorkCallbacks(work, FALSE);
+    EXPECT_EQ(counter.ran.load(), 5);
     CloseThreadpoolWork(work);
     CloseThreadpoolWork(blocking);
-}
 
-TEST_F(ThreadPoolTest, NullEnvironmentUsesTheDefaultPool) {
+    // A null environment uses the default pool.
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    PTP_WORK work = CreateThreadpoolWork(
+    work = CreateThreadpoolWork(
         [](PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK) { SetEvent(context); }, done, nullptr);
     ASSERT_NE(work, nullptr);
     SubmitThreadpoolWork(work);

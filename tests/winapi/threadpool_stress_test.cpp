@@ -8,14 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "arrange.h"
+#include "winapi/control/control.h"
 #include "winapi/windows_api.h"
 
 namespace {
 
 class ThreadPoolLoadTest : public ::testing::Test {
   protected:
-    void SetUp() override { arrange::FreshMachine(); }
+    void SetUp() override { winsim::ResetMachine(); }
 };
 
 struct Load {
@@ -50,7 +50,7 @@ void CALLBACK LoadWork(PTP_CALLBACK_INSTANCE, PVOID context, PTP_WORK work) {
 }
 
 TEST_F(ThreadPoolLoadTest, EverySubmissionRunsOnNoMoreThreadsThanTheMaximum) {
-    arrange::ClockScale(10);
+    winsim::clock::SetScale(10);
     const struct {
         DWORD maximum;
         int submitters;

@@ -1,8 +1,8 @@
-// orvsvc's command line: which verb runs, and the exit status of help and of mistakes.
+// orvsvc's command line: which verb runs, and the exit status of help and of mistakes. Each
+// verb is run end to end by the service-manager suite.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,66 +12,52 @@
 namespace orvsvc {
 namespace {
 
-struct Parsed {
-    ParsedCommandLine result;
-    std::string out;
-    std::string err;
-};
-
-Parsed Parse(const std::vector<std::string>& args) {
-    std::vector<std::string> argv(args.size() + 1);
-    argv[0] = "orvsvc.exe";
-    std::copy(args.begin(), args.end(), argv.begin() + 1);
-    std::ostringstream out;
-    std::ostringstream err;
-    Parsed parsed{ParseCommandLine(argv, out, err), {}, {}};
-    parsed.out = out.str();
-    parsed.err = err.str();
-    return parsed;
-}
-
-TEST(CommandLineTest, EachVerbRunsItsCommand) {
-    EXPECT_EQ(Parse({}).result.command->verb, Verb::kService);
-    EXPECT_EQ(Parse({"install"}).result.command->verb, Verb::kInstall);
-    EXPECT_EQ(Parse({"uninstall"}).result.command->verb, Verb::kUninstall);
-    const Parsed console = Parse({"console"});
-    EXPECT_EQ(console.result.command->verb, Verb::kConsole);
-    EXPECT_FALSE(console.result.command->stopAfter) << "no --stop-after: runs until Ctrl+C";
-    const Parsed timed = Parse({"console", "--stop-after", "5"});
-    ASSERT_TRUE(timed.result.command);
-    EXPECT_EQ(timed.result.command->stopAfter, std::chrono::seconds(5));
-}
-
-TEST(CommandLineTest, HelpRunsNothingAndSucceeds) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"install", "--help"}, {"console", "-h"}}) {
-        const Parsed parsed = Parse(args);
-        EXPECT_FALSE(parsed.result.command) << args.front();
-        EXPECT_EQ(parsed.result.exitStatus, 0) << args.front();
-        EXPECT_NE(parsed.out.find("Usage"), std::string::npos) << args.front();
-    }
-    EXPECT_NE(Parse({"console", "--help"}).out.find("--stop-after"), std::string::npos);
-}
-
-TEST(CommandLineTest, MistakesExitWithTwoAndAUsageLine) {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"start"},
-                                               {"install", "extra"},
-                                               {"install", "console"},
-                                               {"install", "--stop-after", "5"},
-                                               {"console", "--stop-after"},
-                                               {"console", "--stop-after", "soon"},
-                                               {"console", "--stop-after", "-1"},
-                                               {"--verbose"}}) {
-        const Parsed parsed = Parse(args);
+TEST(CommandLineTest, VerbsRunHelpSucceedsAndMistakesExitWithTwoAndAUsageLine) {
+    const std::optional<Verb> kNothing;
+    const struct {
+        std::vector<std::string> args;
+        std::optional<Verb> runs;
+        int exitStatus = 0;
+        const char* says = "";  // on stdout for help, on stderr for a mistake
+    } cases[] = {{{}, Verb::kService},
+                 {{"install"}, Verb::kInstall},
+                 {{"uninstall"}, Verb::kUninstall},
+                 {{"console"}, Verb::kConsole},
+                 {{"--help"}, kNothing, 0, "Usage"},
+                 {{"install", "--help"}, kNothing, 0, "Usage"},
+                 {{"console", "-h"}, kNothing, 0, "Usage"},
+                 {{"console", "--help"}, kNothing, 0, "--stop-after"},
+                 {{"start"}, kNothing, 2, "usage: orvsvc"},
+                 {{"install", "extra"}, kNothing, 2, "usage: orvsvc"},
+                 {{"install", "console"}, kNothing, 2, "usage: orvsvc"},
+                 {{"install", "--stop-after", "5"}, kNothing, 2, "usage: orvsvc"},
+                 {{"console", "--stop-after"}, kNothing, 2, "usage: orvsvc"},
+                 {{"console", "--stop-after", "soon"}, kNothing, 2, "usage: orvsvc"},
+                 {{"console", "--stop-after", "-1"}, kNothing, 2, "usage: orvsvc"},
+                 {{"--verbose"}, kNothing, 2, "usage: orvsvc"}};
+    for (const auto& c : cases) {
+        std::vector<std::string> argv{"orvsvc.exe"};
         std::string joined;
-        for (const std::string& arg : args) {
+        for (const std::string& arg : c.args) {
+            argv.push_back(arg);
             joined += arg + " ";
         }
-        EXPECT_FALSE(parsed.result.command) << joined;
-        EXPECT_EQ(parsed.result.exitStatus, 2) << joined;
-        EXPECT_NE(parsed.err.find("usage: orvsvc"), std::string::npos) << joined << parsed.err;
+        std::ostringstream out;
+        std::ostringstream err;
+        const ParsedCommandLine parsed = ParseCommandLine(argv, out, err);
+        EXPECT_EQ(parsed.command ? std::optional(parsed.command->verb) : kNothing, c.runs)
+            << joined;
+        EXPECT_EQ(parsed.exitStatus, c.exitStatus) << joined;
+        EXPECT_NE((c.exitStatus == 0 ? out : err).str().find(c.says), std::string::npos) << joined;
+        if (parsed.command) {
+            EXPECT_FALSE(parsed.command->stopAfter) << "no --stop-after: runs until Ctrl+C";
+        }
     }
+    std::ostringstream ignored;
+    const ParsedCommandLine timed =
+        ParseCommandLine({"orvsvc.exe", "console", "--stop-after", "5"}, ignored, ignored);
+    ASSERT_TRUE(timed.command);
+    EXPECT_EQ(timed.command->stopAfter, std::chrono::seconds(5));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "orvsvc/one_shot_event.h"
@@ -26,15 +27,12 @@ const auto kHandle = reinterpret_cast<SERVICE_STATUS_HANDLE>(static_cast<std::ui
 // What the fake library saw and what reached the service manager, in one order.
 class Journal {
   public:
-    void Add(std::string entry) {
+    void Add(std::string entry, const SERVICE_STATUS* status = nullptr) {
         const std::lock_guard lock(mutex_);
         entries_.push_back(std::move(entry));
-    }
-    void AddStatus(const SERVICE_STATUS& status, bool byLibrary) {
-        const std::lock_guard lock(mutex_);
-        statuses_.push_back(status);
-        entries_.push_back((byLibrary ? "library " : "host ") +
-                           std::to_string(status.dwCurrentState));
+        if (status != nullptr) {
+            statuses_.push_back(*status);
+        }
     }
     std::vector<std::string> Entries() {
         const std::lock_guard lock(mutex_);
@@ -45,16 +43,12 @@ class Journal {
         return statuses_;
     }
     bool WaitForState(DWORD state) {
-        for (int i = 0; i < 500; ++i) {
-            {
-                const std::lock_guard lock(mutex_);
-                for (const SERVICE_STATUS& status : statuses_) {
-                    if (status.dwCurrentState == state) {
-                        return true;
-                    }
-                }
+        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms)) {
+            const auto statuses = Statuses();
+            if (std::any_of(statuses.begin(), statuses.end(),
+                            [&](const SERVICE_STATUS& s) { return s.dwCurrentState == state; })) {
+                return true;
             }
-            std::this_thread::sleep_for(10ms);
         }
         return false;
     }
@@ -71,7 +65,7 @@ class ServiceHostTest : public ::testing::Test {
         : host_(
               Library(),
               [this](SERVICE_STATUS_HANDLE, const SERVICE_STATUS& status) {
-                  journal_.AddStatus(status, false);
+                  journal_.Add("host " + std::to_string(status.dwCurrentState), &status);
                   return true;
               },
               HostTiming{5ms, 1000, 1000}) {}
@@ -102,7 +96,7 @@ class ServiceHostTest : public ::testing::Test {
                         SERVICE_STATUS stopped{};
                         stopped.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
                         stopped.dwCurrentState = SERVICE_STOPPED;
-                        journal_.AddStatus(stopped, true);
+                        journal_.Add("library 1", &stopped);
                     }
                     return NO_ERROR;
                 },
@@ -122,33 +116,34 @@ class ServiceHostTest : public ::testing::Test {
         ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
     }
 
-    // Runs the service, ends it with `control` and checks what the library saw, in order.
+    // Runs the service, ends it with `control` and checks that the library saw its whole life,
+    // in order, and that the host reported STOPPED last.
     void EndWith(DWORD control) {
         ASSERT_NO_FATAL_FAILURE(StartRunning());
         EXPECT_EQ(host_.OnControl(control, 0, nullptr, nullptr), NO_ERROR);
         runner_.join();
         ASSERT_FALSE(journal_.Statuses().empty());
         EXPECT_EQ(journal_.Statuses().back().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-        const std::vector<std::string> entries = journal_.Entries();
-        auto next = entries.begin();
-        for (const std::string& call :
-             std::vector<std::string>{"OnStart", "control " + std::to_string(control), "OnStop"}) {
-            next = std::find(next, entries.end(), call);
-            EXPECT_NE(next, entries.end()) << call << " missing or out of order";
-        }
+        EXPECT_TRUE(InOrder({"OnStart", "control " + std::to_string(control), "OnStop"}));
     }
 
-    struct Control {
-        DWORD eventType = 0;
-        LPVOID data = nullptr;
-        LPVOID context = nullptr;
-    };
+    ::testing::AssertionResult InOrder(const std::vector<std::string>& calls) {
+        const std::vector<std::string> entries = journal_.Entries();
+        auto next = entries.begin();
+        for (const std::string& call : calls) {
+            next = std::find(next, entries.end(), call);
+            if (next == entries.end()) {
+                return ::testing::AssertionFailure() << call << " missing or out of order";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
 
     Journal journal_;
     OneShotEvent startMayReturn_;
     bool startThrows_ = false;
     bool stopThrows_ = false;
-    Control lastControl_;
+    std::tuple<DWORD, LPVOID, LPVOID> lastControl_;  // event type, data, context
     ServiceHost host_;
     std::thread runner_;
 };
@@ -164,50 +159,37 @@ std::vector<DWORD> States(const std::vector<SERVICE_STATUS>& statuses) {
 }
 
 // The states, exit code and accepted controls a stop reports are checked under the real
-// service manager (ServiceRunTest); here, the calls into the library and their order.
+// service manager (ServiceRunTest); here, the calls into the library, their order, and the
+// checkpoints of the pending states while OnStart and OnStop block.
 TEST_F(ServiceHostTest, StopLeadsTheLibraryThroughItsLife) {
-    ASSERT_NO_FATAL_FAILURE(EndWith(SERVICE_CONTROL_STOP));
-}
-
-TEST_F(ServiceHostTest, ShutdownStopsAsStopDoes) {
-    ASSERT_NO_FATAL_FAILURE(EndWith(SERVICE_CONTROL_SHUTDOWN));
-}
-
-TEST_F(ServiceHostTest, ControlsReachTheLibraryOnlyBetweenOnStartAndOnStop) {
     runner_ = std::thread([this] { host_.Run(kHandle); });
     ASSERT_TRUE(journal_.WaitForState(SERVICE_START_PENDING));
     EXPECT_EQ(host_.OnControl(220, 0, nullptr, nullptr),
               static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
         << "a control during OnStart";
     EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_INTERROGATE, 0, nullptr, nullptr), NO_ERROR);
+    std::this_thread::sleep_for(60ms);
     startMayReturn_.Set();
     ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
 
     int data = 0;
     EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_SESSIONCHANGE, 5, &data, this), NO_ERROR);
-    EXPECT_EQ(lastControl_.eventType, 5u);
-    EXPECT_EQ(lastControl_.data, &data);
-    EXPECT_EQ(lastControl_.context, this);
-    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
+    EXPECT_EQ(lastControl_, std::make_tuple(DWORD{5}, LPVOID{&data}, LPVOID{this}));
+    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);  // OnStop takes 30 ms
     runner_.join();
     EXPECT_EQ(host_.OnControl(221, 0, nullptr, nullptr),
               static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
         << "a control after OnStop";
 
+    EXPECT_TRUE(InOrder({"OnStart", "control 14", "control 1", "OnStop", "OnStop returned"}));
     const std::vector<std::string> entries = journal_.Entries();
-    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 220"), 0);
-    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 221"), 0);
-    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 4"), 0);
-    EXPECT_EQ(std::count(entries.begin(), entries.end(), "control 14"), 1);
-}
-
-TEST_F(ServiceHostTest, CheckpointRisesWhileOnStartAndOnStopBlock) {
-    runner_ = std::thread([this] { host_.Run(kHandle); });
-    std::this_thread::sleep_for(60ms);
-    startMayReturn_.Set();
-    ASSERT_TRUE(journal_.WaitForState(SERVICE_RUNNING));
-    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);  // OnStop takes 30 ms
-    runner_.join();
+    for (const auto& [entry, times] :
+         {std::pair{"control 220", 0}, {"control 221", 0}, {"control 4", 0}, {"control 14", 1}}) {
+        EXPECT_EQ(std::count(entries.begin(), entries.end(), entry), times) << entry;
+    }
+    EXPECT_EQ(States(journal_.Statuses()),
+              (std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_STOP_PENDING,
+                                  SERVICE_STOPPED}));
     for (const DWORD pending : {SERVICE_START_PENDING, SERVICE_STOP_PENDING}) {
         DWORD highest = 0;
         for (const SERVICE_STATUS& status : journal_.Statuses()) {
@@ -218,6 +200,10 @@ TEST_F(ServiceHostTest, CheckpointRisesWhileOnStartAndOnStopBlock) {
         }
         EXPECT_GE(highest, 3u) << pending;
     }
+}
+
+TEST_F(ServiceHostTest, ShutdownStopsAsStopDoes) {
+    ASSERT_NO_FATAL_FAILURE(EndWith(SERVICE_CONTROL_SHUTDOWN));
 }
 
 TEST_F(ServiceHostTest, PreShutdownLeavesTheFinalReportToTheLibrary) {
@@ -243,20 +229,16 @@ TEST_F(ServiceHostTest, AFailedStartStillStopsTheLibraryAndReportsTheError) {
     runner_ = std::thread([this] { host_.Run(kHandle); });
     startMayReturn_.Set();
     runner_.join();
-
     const std::vector<SERVICE_STATUS> statuses = journal_.Statuses();
     EXPECT_EQ(States(statuses),
               (std::vector<DWORD>{SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_STOPPED}));
     EXPECT_EQ(statuses.back().dwWin32ExitCode, static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE));
-    const std::vector<std::string> entries = journal_.Entries();
-    EXPECT_NE(std::find(entries.begin(), entries.end(), "OnStop"), entries.end());
+    EXPECT_TRUE(InOrder({"OnStart", "OnStop"})) << "a failed start still stops the library";
 }
 
 TEST_F(ServiceHostTest, AFailedStopIsReportedAsTheExitCode) {
     stopThrows_ = true;
-    ASSERT_NO_FATAL_FAILURE(StartRunning());
-    host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);
-    runner_.join();
+    ASSERT_NO_FATAL_FAILURE(EndWith(SERVICE_CONTROL_STOP));
     EXPECT_EQ(journal_.Statuses().back().dwWin32ExitCode,
               static_cast<DWORD>(ERROR_EXCEPTION_IN_SERVICE));
 }
