@@ -6,11 +6,11 @@
 #include "base/unicode.h"
 #include "host/machine_setup.h"
 #include "host/scenario_names.h"
-#include "sim/client/control.h"
-#include "sim/common_base/control.h"
+#include "sim/client/client_control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

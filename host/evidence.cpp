@@ -8,7 +8,7 @@
 
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

@@ -12,8 +12,8 @@
 #include "host/evidence.h"
 #include "host/scenario_model.h"
 #include "host/service_host.h"
-#include "sim/client/control.h"
-#include "winapi/control/control.h"
+#include "sim/client/client_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

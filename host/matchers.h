@@ -6,7 +6,7 @@
 
 #include "host/evidence.h"
 #include "host/scenario_model.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "winapi/windows_api.h"
 
 namespace orvhost {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "host/scenario_names.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

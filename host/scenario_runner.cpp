@@ -12,7 +12,7 @@
 #include "host/arrangement.h"
 #include "host/terminal_log.h"
 #include "sim/common_base/log_control.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

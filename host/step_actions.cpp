@@ -8,8 +8,8 @@
 #include "base/unicode.h"
 #include "host/arrangement.h"
 #include "host/step_runner.h"
-#include "sim/client/control.h"
-#include "winapi/control/control.h"
+#include "sim/client/client_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

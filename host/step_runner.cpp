@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "host/matchers.h"
-#include "sim/client/control.h"
-#include "winapi/control/control.h"
+#include "sim/client/client_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "service_fixture.h"
-#include "sim/client/control.h"
-#include "winapi/control/control.h"
+#include "sim/client/client_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvtest {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "host/expectations.h"
 #include "host/scenario_parser.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 namespace {

@@ -11,7 +11,7 @@
 #include "host/run_facts.h"
 #include "host/run_summary.h"
 #include "host/timeline_writer.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 namespace {

@@ -24,7 +24,7 @@
 #include "host/timeline_writer.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvhost {
 namespace {

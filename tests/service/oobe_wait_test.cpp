@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "service_fixture.h"
-#include "sim/common_base/control.h"
-#include "winapi/control/control.h"
+#include "sim/common_base/common_base_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvtest {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "platform/common_base/process_wrap.h"
 #include "service_fixture.h"
-#include "sim/client/control.h"
-#include "sim/common_base/control.h"
+#include "sim/client/client_control.h"
+#include "sim/common_base/common_base_control.h"
 
 namespace orvtest {
 namespace {

@@ -20,10 +20,10 @@
 
 #include "host/machine_setup.h"
 #include "host/service_host.h"
-#include "sim/client/control.h"
-#include "sim/common_base/control.h"
+#include "sim/client/client_control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/common_base/operational_events_control.h"
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 
 namespace {
 

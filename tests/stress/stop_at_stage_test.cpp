@@ -16,9 +16,9 @@
 
 #include "child_run.h"
 #include "service_fixture.h"
-#include "sim/client/control.h"
-#include "sim/common_base/control.h"
-#include "winapi/control/control.h"
+#include "sim/client/client_control.h"
+#include "sim/common_base/common_base_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvstress {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "child_run.h"
 #include "service_fixture.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 
 namespace orvstress {
 

@@ -9,7 +9,7 @@
 #include "winapi/windows_api.h"
 
 #ifndef _WIN32
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 #endif
 
 namespace contract {

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 #include "winapi/windows_api.h"
 
 namespace {

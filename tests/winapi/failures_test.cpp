@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "winapi/control/control.h"
+#include "winapi/control/machine_control.h"
 #include "winapi/windows_api.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <thread>
 
-#include "winapi/control/control.h"
 #include "winapi/control/machine.h"
+#include "winapi/control/machine_control.h"
 #include "winapi/windows_api.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/annotated_mutex.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 
 namespace orvsim::client {
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 

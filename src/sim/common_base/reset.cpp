@@ -1,6 +1,6 @@
 #include "platform/common_base/utility.h"
 #include "shared/agent_initializer.h"
-#include "sim/common_base/control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/common_base/internal_reset.h"
 #include "sim/trace.h"
 

@@ -117,6 +117,13 @@ LSTATUS Registry::Resolve(HKEY key, OpenKeyRef* out) const {
     return ERROR_SUCCESS;
 }
 
+LSTATUS Registry::Resolve(HKEY key, REGSAM needed, OpenKeyRef* out) const {
+    if (const LSTATUS status = Resolve(key, out); status != ERROR_SUCCESS) {
+        return status;
+    }
+    return (out->access & needed) != 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 LSTATUS Registry::Walk(const KeyPtr& base, std::wstring_view path, KeyPtr* out) const {
     const auto parts = SplitPath(path);
     if (!parts) {
@@ -311,11 +318,9 @@ LSTATUS Registry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* name_char
     }
     tsa::MutexLock lock(mu_);
     OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(key, &ref); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = Resolve(key, KEY_ENUMERATE_SUB_KEYS, &ref);
+        status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((ref.access & KEY_ENUMERATE_SUB_KEYS) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     if (index >= ref.key->subkeys.size()) {
         return ERROR_NO_MORE_ITEMS;
@@ -344,11 +349,8 @@ LSTATUS Registry::NotifyChange(HKEY key, bool subtree, DWORD filter, HANDLE even
     }
     tsa::MutexLock lock(mu_);
     OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(key, &ref); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = Resolve(key, KEY_NOTIFY, &ref); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((ref.access & KEY_NOTIFY) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     Watch watch{ref.key, FromHandle(key), subtree, filter, std::move(event_object), nullptr};
     if (asynchronous) {

@@ -88,6 +88,8 @@ class Registry {
     };
 
     LSTATUS Resolve(HKEY key, OpenKeyRef* out) const REQUIRES(mu_);
+    // As Resolve, then ERROR_ACCESS_DENIED unless the handle was opened with `needed`.
+    LSTATUS Resolve(HKEY key, REGSAM needed, OpenKeyRef* out) const REQUIRES(mu_);
     KeyPtr Root(HKEY root) const REQUIRES(mu_);
     KeyPtr RootOrThrow(HKEY root) const REQUIRES(mu_);
     LSTATUS Walk(const KeyPtr& base, std::wstring_view path, KeyPtr* out) const REQUIRES(mu_);

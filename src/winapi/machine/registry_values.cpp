@@ -192,11 +192,8 @@ LSTATUS Registry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* d
     }
     tsa::MutexLock lock(mu_);
     OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(key, &ref); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = Resolve(key, KEY_QUERY_VALUE, &ref); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((ref.access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     const RegValue* value = FindValue(*ref.key, name == nullptr ? L"" : name);
     if (value == nullptr) {
@@ -236,11 +233,8 @@ LSTATUS Registry::SetValue(HKEY key, const wchar_t* subkey, const wchar_t* name,
 LSTATUS Registry::DeleteValue(HKEY key, const wchar_t* name) {
     tsa::MutexLock lock(mu_);
     OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(key, &ref); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = Resolve(key, KEY_SET_VALUE, &ref); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((ref.access & KEY_SET_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     return Erase(*ref.key, name == nullptr ? L"" : name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
@@ -252,11 +246,8 @@ LSTATUS Registry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* name_ch
     }
     tsa::MutexLock lock(mu_);
     OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(key, &ref); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = Resolve(key, KEY_QUERY_VALUE, &ref); status != ERROR_SUCCESS) {
         return status;
-    }
-    if ((ref.access & KEY_QUERY_VALUE) == 0) {
-        return ERROR_ACCESS_DENIED;
     }
     if (index >= ref.key->values.size()) {
         return ERROR_NO_MORE_ITEMS;

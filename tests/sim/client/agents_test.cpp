@@ -19,7 +19,7 @@
 #include "platform/event_manager/event_manager.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "platform/event_manager/user_process_agent.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"

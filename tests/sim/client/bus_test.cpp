@@ -15,7 +15,7 @@
 #include "client_fixture.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/trace.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <string>
 
-#include "sim/client/control.h"
-#include "sim/common_base/control.h"
+#include "sim/client/client_control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/trace.h"
 #include "winapi/control/machine.h"
 

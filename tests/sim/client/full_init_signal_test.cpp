@@ -9,7 +9,7 @@
 #include "platform/agents/config_policy_agent.h"
 #include "platform/agents/deploy_agent.h"
 #include "platform/agents/mdm_agent.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
 #include "winapi/control/clock.h"

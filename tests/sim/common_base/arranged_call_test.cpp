@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "sim/common_base/control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/trace.h"
 #include "test_support.h"
 #include "winapi/control/clock.h"

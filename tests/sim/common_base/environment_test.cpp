@@ -9,7 +9,7 @@
 
 #include "platform/common_base/common_base.h"
 #include "shared/core_utility.h"
-#include "sim/common_base/control.h"
+#include "sim/common_base/common_base_control.h"
 #include "sim/common_base/sha256.h"
 #include "test_support.h"
 #include "winapi/control/clock.h"

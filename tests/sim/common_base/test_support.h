@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "sim/common_base/control.h"
-#include "winapi/control/control.h"
+#include "sim/common_base/common_base_control.h"
+#include "winapi/control/machine_control.h"
 
 namespace orvtest {
 

@@ -3,8 +3,8 @@
 #include <atomic>
 
 #include "sim/client/agent_support.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/full_init_announcer.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include "sim/client/agent_construction.h"
 #include "sim/client/agent_support.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/common_base/environment_control.h"
 #include "winapi/windows_api.h"
 

@@ -8,8 +8,8 @@
 #include "base/annotated_mutex.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/agent_support.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 
 namespace {
 

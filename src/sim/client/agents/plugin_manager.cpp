@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/state_book.h"
 #include "sim/trace.h"
 

@@ -1,6 +1,6 @@
 #include "platform/agents/smart_message_utility.h"
 
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 

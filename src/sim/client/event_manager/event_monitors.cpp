@@ -8,8 +8,8 @@
 #include "platform/common_base/process_wrap.h"
 #include "platform/event_manager/device_context_event_monitor.h"
 #include "platform/event_manager/orv_event_monitor.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/state_book.h"
 #include "sim/trace.h"
 

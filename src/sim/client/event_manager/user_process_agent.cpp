@@ -2,8 +2,8 @@
 
 #include "base/annotated_mutex.h"
 #include "platform/common_base/process_wrap.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/trace.h"
 
 namespace {

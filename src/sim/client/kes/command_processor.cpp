@@ -1,8 +1,8 @@
 #include "platform/kes/command_processor.h"
 
 #include "base/annotated_mutex.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/state_book.h"
 #include "sim/trace.h"
 

@@ -4,8 +4,8 @@
 #include <chrono>
 
 #include "base/annotated_mutex.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/stoppable_wait.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"

@@ -18,7 +18,7 @@
 #include "base/annotated_mutex.h"
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 
 struct ORVPublisherSubscriber::State {
     struct Subscriber {

@@ -11,8 +11,8 @@
 #include "shared/device_info_provider.h"
 #include "shared/machine_information.h"
 #include "shared/orv_status_manager.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/client/shared_native/handed_over.h"
 #include "sim/trace.h"
 

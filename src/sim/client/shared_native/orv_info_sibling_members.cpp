@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/annotated_mutex.h"
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/trace.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "shared/persona_utility.h"
 
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shared/notification_data.h"
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 #include "sim/client/shared_native/bus_state.h"
 #include "sim/trace.h"
 #include "winapi/windows_api.h"

@@ -2,8 +2,8 @@
 
 #include <atomic>
 
+#include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/control.h"
 #include "sim/trace.h"
 
 namespace {

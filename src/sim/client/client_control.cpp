@@ -1,6 +1,6 @@
 // The bus's part of the control API and ResetClient.
 
-#include "sim/client/control.h"
+#include "sim/client/client_control.h"
 
 #include "platform/shared_native/publisher_subscriber.h"
 #include "shared/notification_data.h"
