@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scenario_parser.h"
+#include "host/scenario/scenario_parser.h"
 #include "manual_examples.h"
 
 namespace orvhost {

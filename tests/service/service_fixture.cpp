@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "host/machine_setup.h"
+#include "host/run/machine_setup.h"
 #include "sim/client/control.h"
 #include "sim/common_base/control.h"
 #include "winapi/sim/control.h"

@@ -1,0 +1,408 @@
+#include "host/run/expectations.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "host/run/machine_setup.h"
+#include "host/run/matchers.h"
+#include "host/scenario/scenario_names.h"
+#include "sim/common_base/unicode.h"
+
+namespace orvhost {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr wchar_t kServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\ORVService";
+constexpr char kFullInitLine[] = "OrvClientService::OrvWorkerThread: Waiting on service stop event";
+constexpr std::size_t kListShown = 12;
+
+bool InRange(const CountRange& count, std::int64_t found) {
+    return found >= count.min && (!count.max || found <= *count.max);
+}
+
+template <class Item, class Show>
+std::string ListText(const std::vector<Item>& items, Show&& show) {
+    if (items.empty()) {
+        return "none";
+    }
+    std::string text;
+    for (std::size_t i = 0; i < items.size() && i < kListShown; ++i) {
+        text += (i == 0 ? "" : ", ") + show(items[i]);
+    }
+    if (items.size() > kListShown) {
+        text += fmt::format(", ... ({} in all)", items.size());
+    }
+    return text;
+}
+
+// Walks `records` once, finding each matcher after the previous match. Returns the index of
+// the first matcher not found (or matchers.size()) and the record index of the last match.
+template <class Matcher, class Record>
+std::pair<std::size_t, std::optional<std::size_t>> InOrder(const std::vector<Matcher>& matchers,
+                                                           const std::vector<Record>& records) {
+    std::size_t next = 0;
+    std::optional<std::size_t> last;
+    for (std::size_t m = 0; m < matchers.size(); ++m) {
+        const auto found =
+            std::find_if(records.begin() + static_cast<std::ptrdiff_t>(next), records.end(),
+                         [&](const Record& r) { return Matches(matchers[m], r); });
+        if (found == records.end()) {
+            return {m, last};
+        }
+        last = static_cast<std::size_t>(found - records.begin());
+        next = *last + 1;
+    }
+    return {matchers.size(), last};
+}
+
+// Counted and ordered expectations over one kind of record.
+template <class Matcher, class Record>
+void Judge(const Expectation& e, const std::optional<Matcher>& one,
+           const std::vector<Matcher>& list, const std::vector<Record>& records,
+           ExpectationResult& result) {
+    if (one) {
+        const auto found = std::count_if(records.begin(), records.end(),
+                                         [&](const Record& r) { return Matches(*one, r); });
+        result.met = InRange(e.count, found);
+        result.actual = fmt::format("{} time{}", found, found == 1 ? "" : "s");
+        return;
+    }
+    if (e.exactly) {
+        result.met = list.size() == records.size() &&
+                     std::equal(list.begin(), list.end(), records.begin(),
+                                [](const Matcher& m, const Record& r) { return Matches(m, r); });
+    } else {
+        const auto [missing, last] = InOrder(list, records);
+        result.met = missing == list.size();
+        if (!result.met) {
+            result.actual = fmt::format("{} not found{}", Describe(list[missing]),
+                                        missing == 0 ? "" : " after the ones before it");
+        }
+    }
+    if (!result.met) {
+        const std::string all = ListText(records, [](const Record& r) { return Describe(r); });
+        result.actual += (result.actual.empty() ? "" : ", in: ") + all;
+    }
+}
+
+std::string StartupText(std::optional<DWORD> start, std::optional<DWORD> delayed) {
+    return fmt::format("Start={} DelayedAutostart={}", start ? std::to_string(*start) : "absent",
+                       delayed ? std::to_string(*delayed) : "absent");
+}
+
+void JudgeStartupType(const Expectation& e, ExpectationResult& result) {
+    const auto start = winsim::registry::GetDword(kServiceKey, L"Start");
+    const auto delayed = winsim::registry::GetDword(kServiceKey, L"DelayedAutostart");
+    result.met =
+        (!e.start || start == e.start) && (!e.delayedAutostart || delayed == *e.delayedAutostart);
+    result.actual = StartupText(start, delayed);
+}
+
+std::optional<milliseconds> SpanLength(HostSpan span, const Snapshot& snapshot) {
+    const char* entry = span == HostSpan::kOnStop ? "OnStop" : "OnStart";
+    const auto call = std::find_if(snapshot.entryCalls.begin(), snapshot.entryCalls.end(),
+                                   [&](const EntryCall& c) { return c.entry == entry; });
+    if (call == snapshot.entryCalls.end()) {
+        return std::nullopt;
+    }
+    if (span == HostSpan::kStartToFullInit) {
+        const auto reached = FullInitReachedAt(snapshot.lines, call->began);
+        return reached ? std::optional<milliseconds>(*reached - call->began) : std::nullopt;
+    }
+    return call->returned ? std::optional<milliseconds>(*call->returned - call->began)
+                          : std::nullopt;
+}
+
+std::optional<milliseconds> LineSpan(const LogMatcher& from, const LogMatcher& to,
+                                     const std::vector<LogLine>& lines) {
+    const auto begin = std::find_if(lines.begin(), lines.end(),
+                                    [&](const LogLine& l) { return Matches(from, l); });
+    if (begin == lines.end()) {
+        return std::nullopt;
+    }
+    const auto end =
+        std::find_if(begin + 1, lines.end(), [&](const LogLine& l) { return Matches(to, l); });
+    return end == lines.end() ? std::nullopt : std::optional<milliseconds>(end->at - begin->at);
+}
+
+void JudgeDuration(const Expectation& e, const Snapshot& snapshot, ExpectationResult& result) {
+    const std::optional<milliseconds> length =
+        e.span ? SpanLength(*e.span, snapshot) : LineSpan(*e.from, *e.to, snapshot.lines);
+    if (!length) {
+        result.met = false;
+        result.actual = "the span did not happen (one of its ends is missing)";
+        return;
+    }
+    result.met = (!e.atLeastMs || length->count() >= *e.atLeastMs) &&
+                 (!e.atMostMs || length->count() <= *e.atMostMs);
+    result.actual = fmt::format("took {} ms", length->count());
+}
+
+void JudgeRegistry(const RegistryEdit& edit, ExpectationResult& result) {
+    const std::wstring key = orvsim::Utf8ToWide(edit.key);
+    const std::wstring name = orvsim::Utf8ToWide(edit.name);
+    const bool exists = winsim::registry::ValueExists(key, name);
+    if (edit.remove) {
+        result.met = !exists;
+    } else if (edit.dword) {
+        result.met = winsim::registry::GetDword(key, name) == edit.dword;
+    } else {
+        const auto text = winsim::registry::GetString(key, name);
+        result.met = text && orvsim::WideToUtf8(*text) == edit.text;
+    }
+    if (!exists) {
+        result.actual = "the value does not exist";
+    } else if (const auto dword = winsim::registry::GetDword(key, name)) {
+        result.actual = fmt::format("dword {}", *dword);
+    } else if (const auto text = winsim::registry::GetString(key, name)) {
+        result.actual = fmt::format("string \"{}\"", orvsim::WideToUtf8(*text));
+    } else {
+        result.actual = "a value of another type";
+    }
+}
+
+// The text to look for in the log when an expectation of this kind is not met.
+std::string ContextHint(const Expectation& e) {
+    switch (e.kind) {
+        case ExpectationKind::kLog:
+            return e.log->text;
+        case ExpectationKind::kLogOrder:
+            return e.logs.empty() ? "" : e.logs.front().text;
+        case ExpectationKind::kPublication:
+        case ExpectationKind::kPublications:
+            return "OrvClientService::OnORVNotification: Notification received";
+        case ExpectationKind::kStatusReport:
+        case ExpectationKind::kStatusReports:
+            return "OrvClientService::OnServiceControlHandle: System pre-shutDown";
+        case ExpectationKind::kStartupType:
+            return "OrvClientService::ChangeORVStartUpType: ORV Startup Type";
+        case ExpectationKind::kDuration:
+            return e.from ? e.from->text : "OrvClientService::OnStop: Service is stopping";
+        default:
+            return "";
+    }
+}
+
+void JudgeLogOrder(const Expectation& e, const Snapshot& snapshot, ExpectationResult& result) {
+    const auto [missing, last] = InOrder(e.logs, snapshot.lines);
+    result.met = missing == e.logs.size();
+    if (result.met) {
+        return;
+    }
+    const LogMatcher& absent = e.logs[missing];
+    const bool anywhere = std::any_of(snapshot.lines.begin(), snapshot.lines.end(),
+                                      [&](const LogLine& l) { return Matches(absent, l); });
+    result.actual =
+        fmt::format("{} {}", Describe(absent),
+                    missing == 0 ? "never logged"
+                    : anywhere   ? "logged, but not after " + Describe(e.logs[missing - 1])
+                                 : "never logged");
+    result.context = NearestLines(snapshot.lines, absent.text);
+}
+
+}  // namespace
+
+Snapshot TakeSnapshot(const Evidence& evidence, const ServiceHost& host) {
+    return Snapshot{evidence.Lines(),       evidence.Calls(),
+                    orvsim::Publications(), winsim::services::StatusReports(),
+                    host.EntryCalls(),      host.Controls()};
+}
+
+ExpectationResult Evaluate(const Expectation& e, const Snapshot& snapshot,
+                           const std::string& where) {
+    ExpectationResult result;
+    result.name = e.name.empty() ? DescribeExpectation(e) : e.name;
+    result.path = e.path;
+    result.where = where;
+    switch (e.kind) {
+        case ExpectationKind::kLog:
+            Judge(e, e.log, {}, snapshot.lines, result);
+            if (!result.met && e.count.min > 0) {
+                result.context = NearestLines(snapshot.lines, e.log->text);
+            } else if (!result.met) {
+                for (const LogLine& line : snapshot.lines) {
+                    if (Matches(*e.log, line) && result.context.size() < 5) {
+                        result.context.push_back(FormatLine(line));
+                    }
+                }
+            }
+            return result;
+        case ExpectationKind::kLogOrder:
+            JudgeLogOrder(e, snapshot, result);
+            return result;
+        case ExpectationKind::kCall:
+        case ExpectationKind::kCalls:
+            Judge(e, e.call, e.calls, snapshot.calls, result);
+            break;
+        case ExpectationKind::kPublication:
+        case ExpectationKind::kPublications:
+            Judge(e, e.publication, e.publications, snapshot.publications, result);
+            break;
+        case ExpectationKind::kStatusReport:
+        case ExpectationKind::kStatusReports: {
+            std::vector<SERVICE_STATUS> statuses;
+            for (const auto& report : snapshot.statusReports) {
+                statuses.push_back(report.status);
+            }
+            Judge(e, e.status, e.statuses, statuses, result);
+            break;
+        }
+        case ExpectationKind::kStartupType:
+            JudgeStartupType(e, result);
+            break;
+        case ExpectationKind::kDuration:
+            JudgeDuration(e, snapshot, result);
+            break;
+        case ExpectationKind::kRegistry:
+            JudgeRegistry(*e.registry, result);
+            break;
+        case ExpectationKind::kAnyOf: {
+            std::vector<std::string> alternatives;
+            for (const Expectation& alternative : e.group) {
+                const ExpectationResult one = Evaluate(alternative, snapshot, where);
+                result.met = result.met || one.met;
+                alternatives.push_back(one.name + ": " + one.actual);
+            }
+            result.actual = fmt::format("none held ({})", fmt::join(alternatives, "; "));
+            break;
+        }
+        case ExpectationKind::kAllOf: {
+            std::vector<std::string> failed;
+            for (const Expectation& member : e.group) {
+                const ExpectationResult one = Evaluate(member, snapshot, where);
+                if (!one.met) {
+                    failed.push_back(one.name + ": " + one.actual);
+                }
+            }
+            result.met = failed.empty();
+            result.actual = fmt::format("not held: {}", fmt::join(failed, "; "));
+            break;
+        }
+    }
+    const bool grouped = e.kind == ExpectationKind::kAnyOf || e.kind == ExpectationKind::kAllOf;
+    if (!result.met && !grouped) {
+        const std::string hint = ContextHint(e);
+        if (!hint.empty()) {
+            result.context = NearestLines(snapshot.lines, hint);
+        }
+    }
+    return result;
+}
+
+std::string DescribeExpectation(const Expectation& e) {
+    // Long lists are named by their ends; the file holds the rest.
+    const auto list = [](const auto& items) {
+        if (items.size() > 3) {
+            return fmt::format("{} items, {} ... {}", items.size(), Describe(items.front()),
+                               Describe(items.back()));
+        }
+        std::vector<std::string> texts;
+        for (const auto& item : items) {
+            texts.push_back(Describe(item));
+        }
+        return fmt::format("{}", fmt::join(texts, ", then "));
+    };
+    switch (e.kind) {
+        case ExpectationKind::kLog:
+            return fmt::format("log {} {}", Describe(*e.log), Describe(e.count));
+        case ExpectationKind::kLogOrder:
+            return "log in order: " + list(e.logs);
+        case ExpectationKind::kCall:
+            return fmt::format("call {} {}", Describe(*e.call), Describe(e.count));
+        case ExpectationKind::kCalls:
+            return "calls in order: " + list(e.calls);
+        case ExpectationKind::kPublication:
+            return fmt::format("publication {} {}", Describe(*e.publication), Describe(e.count));
+        case ExpectationKind::kPublications:
+            return fmt::format("publications {}: {}", e.exactly ? "exactly" : "in order",
+                               list(e.publications));
+        case ExpectationKind::kStatusReport:
+            return fmt::format("status report {} {}", Describe(*e.status), Describe(e.count));
+        case ExpectationKind::kStatusReports:
+            return fmt::format("status reports {}: {}", e.exactly ? "exactly" : "in order",
+                               list(e.statuses));
+        case ExpectationKind::kStartupType:
+            return fmt::format(
+                "startup type {}{}", e.start ? fmt::format("Start={} ", *e.start) : "",
+                !e.delayedAutostart   ? ""
+                : *e.delayedAutostart ? fmt::format("DelayedAutostart={}", **e.delayedAutostart)
+                                      : "DelayedAutostart absent");
+        case ExpectationKind::kDuration: {
+            static constexpr const char* kSpans[] = {"OnStart", "OnStop",
+                                                     "start to full initialisation"};
+            const std::string what =
+                e.span ? kSpans[static_cast<int>(*e.span)]
+                       : fmt::format("{} to {}", Describe(*e.from), Describe(*e.to));
+            return fmt::format("duration of {}{}{}", what,
+                               e.atLeastMs ? fmt::format(" at least {} ms", *e.atLeastMs) : "",
+                               e.atMostMs ? fmt::format(" at most {} ms", *e.atMostMs) : "");
+        }
+        case ExpectationKind::kRegistry:
+            return fmt::format("registry {}\\{} {}", e.registry->key, e.registry->name,
+                               e.registry->remove ? "absent"
+                               : e.registry->dword
+                                   ? fmt::format("= dword {}", *e.registry->dword)
+                                   : fmt::format("= \"{}\"", e.registry->text.value_or("")));
+        case ExpectationKind::kAnyOf:
+        case ExpectationKind::kAllOf: {
+            std::vector<std::string> texts;
+            for (const Expectation& member : e.group) {
+                texts.push_back(member.name.empty() ? DescribeExpectation(member) : member.name);
+            }
+            return e.kind == ExpectationKind::kAnyOf
+                       ? fmt::format("any of: {}", fmt::join(texts, " | "))
+                       : fmt::format("all of: {}", fmt::join(texts, " & "));
+        }
+    }
+    return "expectation";
+}
+
+std::string FormatLine(const LogLine& line) {
+    return fmt::format("#{} +{} ms {} [tid {}] {}", line.index, line.at.count(),
+                       LevelName(line.level), line.threadId, line.message);
+}
+
+std::vector<std::string> NearestLines(const std::vector<LogLine>& lines, const std::string& text,
+                                      std::size_t around) {
+    if (lines.empty()) {
+        return {};
+    }
+    const auto common = [&](const std::string& message) {
+        const auto mismatch =
+            std::mismatch(text.begin(), text.end(), message.begin(), message.end());
+        return static_cast<std::size_t>(mismatch.first - text.begin());
+    };
+    std::size_t best = 0;
+    std::size_t bestLength = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::size_t length = common(lines[i].message);
+        if (length > bestLength) {
+            best = i;
+            bestLength = length;
+        }
+    }
+    if (bestLength == 0) {
+        best = lines.size() - 1;  // nothing alike: the end of the log
+    }
+    std::vector<std::string> context;
+    const std::size_t first = best >= around ? best - around : 0;
+    const std::size_t last = std::min(lines.size() - 1, best + around);
+    for (std::size_t i = first; i <= last; ++i) {
+        context.push_back(FormatLine(lines[i]));
+    }
+    return context;
+}
+
+std::optional<milliseconds> FullInitReachedAt(const std::vector<LogLine>& lines,
+                                              milliseconds from) {
+    const auto found = std::find_if(lines.begin(), lines.end(), [&](const LogLine& line) {
+        return line.at >= from && line.message == kFullInitLine;
+    });
+    return found == lines.end() ? std::nullopt : std::optional<milliseconds>(found->at);
+}
+
+}  // namespace orvhost
