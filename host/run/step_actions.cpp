@@ -1,12 +1,8 @@
-// The actions of single timeline steps: what each kind of step does to the machine, the bus
-// or the service.
-
-#include <fmt/format.h>
+#include "host/run/step_actions.h"
 
 #include <string>
 
 #include "host/run/arrangement.h"
-#include "host/run/step_runner.h"
 #include "sim/client/control.h"
 #include "sim/common_base/unicode.h"
 #include "winapi/sim/control.h"
@@ -38,7 +34,29 @@ std::int64_t FileTimeOfEpochMs(std::int64_t epochMs) {
     return winsim::clock::ToFileTime(std::chrono::system_clock::time_point(milliseconds(epochMs)));
 }
 
-void TimeChangeControl(ServiceHost& host, const Step& step) {
+}  // namespace
+
+void Act(ServiceHost& host, const ControlStep& step) {
+    host.SendControl(step.code, step.eventType, nullptr);
+}
+
+void Act(ServiceHost& host, const SessionChangeStep& step) {
+    if (step.noData) {
+        host.SendControl(SERVICE_CONTROL_SESSIONCHANGE, step.reason, nullptr);
+    } else {
+        host.SendSessionChange(step.reason, step.sessionId);
+    }
+}
+
+void Act(ServiceHost& host, const PowerEventStep& step) {
+    if (step.settingGuid) {
+        host.SendPowerSetting(ParseGuid(*step.settingGuid), step.settingData);
+    } else {
+        host.SendPowerEvent(step.eventType);
+    }
+}
+
+void Act(ServiceHost& host, const TimeChangeStep& step) {
     if (step.noData) {
         host.SendControl(SERVICE_CONTROL_TIMECHANGE, 0, nullptr);
     } else if (step.oldTimeMs && step.newTimeMs) {
@@ -50,7 +68,7 @@ void TimeChangeControl(ServiceHost& host, const Step& step) {
     }
 }
 
-void ClockChange(ServiceHost& host, const Step& step) {
+void Act(ServiceHost& host, const ClockChangeStep& step) {
     const auto before = winsim::clock::WallNow();
     if (step.viaEventLog) {
         winsim::ChangeSystemTime(milliseconds(step.deltaMs));
@@ -63,7 +81,15 @@ void ClockChange(ServiceHost& host, const Step& step) {
     }
 }
 
-void EventLogEvent(const Step& step) {
+void Act(ServiceHost&, const AdvanceClockStep& step) {
+    winsim::clock::Advance(milliseconds(step.durationMs));
+}
+
+void Act(ServiceHost&, const PublishStep& step) {
+    orvsim::Publish(step.topic, step.state, orvsim::Utf8ToWide(step.payload));
+}
+
+void Act(ServiceHost&, const EventLogStep& step) {
     if (step.errorCode) {
         winsim::eventlog::PublishError(winsim::eventlog::kSystemChannel, *step.errorCode);
     } else if (step.xml) {
@@ -75,67 +101,25 @@ void EventLogEvent(const Step& step) {
     }
 }
 
-}  // namespace
+void Act(ServiceHost&, const RegistryStep& step) {
+    ApplyRegistryEdit(step.edit);
+}
 
-void StepRunner::Act(const Step& step) {
-    switch (step.kind) {
-        case StepKind::kStart:
-        case StepKind::kStop:
-            break;  // handled by RunStep, which judges what escaped them
-        case StepKind::kControl:
-            host_.SendControl(step.control, step.eventType, nullptr);
-            break;
-        case StepKind::kSessionChange:
-            if (step.noData) {
-                host_.SendControl(SERVICE_CONTROL_SESSIONCHANGE, step.eventType, nullptr);
-            } else {
-                host_.SendSessionChange(step.eventType, step.sessionId);
-            }
-            break;
-        case StepKind::kPowerEvent:
-            if (step.powerSettingGuid) {
-                host_.SendPowerSetting(ParseGuid(*step.powerSettingGuid), step.powerSettingData);
-            } else {
-                host_.SendPowerEvent(step.eventType);
-            }
-            break;
-        case StepKind::kTimeChange:
-            TimeChangeControl(host_, step);
-            break;
-        case StepKind::kClockChange:
-            ClockChange(host_, step);
-            break;
-        case StepKind::kAdvanceClock:
-            winsim::clock::Advance(milliseconds(step.durationMs));
-            break;
-        case StepKind::kPublish:
-            orvsim::Publish(step.topic, step.state, orvsim::Utf8ToWide(step.payload));
-            break;
-        case StepKind::kEventLog:
-            EventLogEvent(step);
-            break;
-        case StepKind::kRegistry:
-            ApplyRegistryEdit(*step.registry);
-            break;
-        case StepKind::kFail:
-            ApplyFailure(*step.failure);
-            break;
-        case StepKind::kArrange:
-            if (step.machine) {
-                ApplyMachine(*step.machine);
-            }
-            if (step.client) {
-                ApplyClient(*step.client);
-            }
-            break;
-        case StepKind::kPause:
-            Sleep(static_cast<DWORD>(step.durationMs));
-            break;
-        case StepKind::kWaitFor:
-        case StepKind::kCheck:
-        case StepKind::kTogether:
-            break;  // handled by RunStep
+void Act(ServiceHost&, const FailStep& step) {
+    ApplyFailure(step.failure);
+}
+
+void Act(ServiceHost&, const ArrangeStep& step) {
+    if (step.machine) {
+        ApplyMachine(*step.machine);
     }
+    if (step.client) {
+        ApplyClient(*step.client);
+    }
+}
+
+void Act(ServiceHost&, const PauseStep& step) {
+    Sleep(static_cast<DWORD>(step.durationMs));
 }
 
 }  // namespace orvhost

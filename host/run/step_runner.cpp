@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "host/run/matchers.h"
+#include "host/run/step_actions.h"
 #include "sim/client/control.h"
 #include "winapi/sim/control.h"
 
@@ -61,6 +62,15 @@ bool JudgeEscape(const char* entry, const std::optional<ThrownException>& expect
     return true;
 }
 
+// The machine time a step's action takes by itself.
+std::int64_t MachineTimeOf(const StepAction& action) {
+    if (const auto* pause = std::get_if<PauseStep>(&action)) {
+        return pause->durationMs;
+    }
+    const auto* advance = std::get_if<AdvanceClockStep>(&action);
+    return advance ? advance->durationMs : 0;
+}
+
 }  // namespace
 
 StepRunner::StepRunner(ServiceHost& host, Evidence& evidence, std::int64_t defaultTimeoutMs,
@@ -91,7 +101,7 @@ void StepRunner::StopIfRunning() {
         return;
     }
     Step stop;
-    stop.kind = StepKind::kStop;
+    stop.action = StopStep{};
     stop.name = "stop the service (end of timeline)";
     stop.path = "$.timeline";
     {
@@ -104,18 +114,24 @@ void StepRunner::StopIfRunning() {
     deadline_.reset();
 }
 
+template <class Kind>
+bool StepRunner::Perform(const Step&, const Kind& action, int, const Marks&, StepOutcome&) {
+    Act(host_, action);
+    return true;
+}
+
 bool StepRunner::RunStep(const Step& step, int depth) {
     announce_(step.name, depth);
     const std::size_t index = BeginOutcome(step, depth);
     StepOutcome outcome;
     outcome.ok = true;
-    bool started = false;
+    bool acted = false;
     const Marks marks = MarkNow();
     try {
         if (step.after && !Wait(*step.after, marks, TimeoutOf(step), outcome)) {
             outcome.ok = false;
             outcome.detail = "not carried out: " + outcome.detail;
-            if (step.kind == StepKind::kStart && depth > 0) {
+            if (step.As<StartStep>() && depth > 0) {
                 StartCame();
             }
             EndOutcome(index, outcome);
@@ -124,30 +140,10 @@ bool StepRunner::RunStep(const Step& step, int depth) {
         if (step.delayMs > 0) {
             Sleep(static_cast<DWORD>(step.delayMs));
         }
-        switch (step.kind) {
-            case StepKind::kTogether:
-                outcome.ok = Together(step, depth);
-                break;
-            case StepKind::kCheck:
-                outcome.ok = Check(step);
-                if (!outcome.ok) {
-                    outcome.detail = "an expectation checked here was not met";
-                }
-                break;
-            case StepKind::kWaitFor:
-                outcome.ok = Wait(*step.condition, marks, TimeoutOf(step), outcome);
-                break;
-            case StepKind::kStart:
-                started = true;
-                outcome.ok = Start(step, depth > 0, outcome);
-                break;
-            case StepKind::kStop:
-                outcome.ok = Stop(step, outcome);
-                break;
-            default:
-                Act(step);
-                break;
-        }
+        acted = true;
+        outcome.ok = std::visit(
+            [&](const auto& action) { return Perform(step, action, depth, marks, outcome); },
+            step.action);
         if (outcome.ok && step.until) {
             outcome.ok = Wait(*step.until, marks, TimeoutOf(step), outcome);
         }
@@ -157,7 +153,7 @@ bool StepRunner::RunStep(const Step& step, int depth) {
         tsa::MutexLock lock(mutex_);
         error_ = fmt::format("{}: step \"{}\" {}", step.path, step.name, outcome.detail);
     }
-    if (step.kind == StepKind::kStart && depth > 0 && !started) {
+    if (step.As<StartStep>() && depth > 0 && !acted) {
         StartCame();  // one that never acted: its group's stop waits no longer
     }
     EndOutcome(index, outcome);
@@ -170,7 +166,8 @@ void StepRunner::StartCame() {
     startsCame_.NotifyAll();
 }
 
-bool StepRunner::Stop(const Step& step, StepOutcome& outcome) {
+bool StepRunner::Perform(const Step& step, const StopStep& stop, int, const Marks&,
+                         StepOutcome& outcome) {
     const milliseconds timeout(TimeoutOf(step));
     {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -190,15 +187,16 @@ bool StepRunner::Stop(const Step& step, StepOutcome& outcome) {
         outcome.detail = *stopped.refused;
         return false;
     }
-    return JudgeEscape("OnStop", step.escapes, stopped.escaped, outcome.detail);
+    return JudgeEscape("OnStop", stop.escapes, stopped.escaped, outcome.detail);
 }
 
-bool StepRunner::Start(const Step& step, bool inGroup, StepOutcome& outcome) {
-    auto ended = host_.Start(step.escapes.has_value());
-    if (inGroup) {
+bool StepRunner::Perform(const Step& step, const StartStep& start, int depth, const Marks&,
+                         StepOutcome& outcome) {
+    auto ended = host_.Start(start.escapes.has_value());
+    if (depth > 0) {
         StartCame();
     }
-    if (!step.escapes) {
+    if (!start.escapes) {
         return true;  // OnStart runs on; an escape from it fails the run at its end
     }
     // The step waits for OnStart to end, so that it can tell whether the exception came.
@@ -206,24 +204,25 @@ bool StepRunner::Start(const Step& step, bool inGroup, StepOutcome& outcome) {
         outcome.detail = "OnStart did not return within the step's time-out";
         return false;
     }
-    return JudgeEscape("OnStart", step.escapes, ended.get(), outcome.detail);
+    return JudgeEscape("OnStart", start.escapes, ended.get(), outcome.detail);
 }
 
-bool StepRunner::Together(const Step& step, int depth) {
+bool StepRunner::Perform(const Step&, const TogetherStep& group, int depth, const Marks&,
+                         StepOutcome&) {
     {
         tsa::MutexLock lock(mutex_);
         startsToCome_ = static_cast<int>(
-            std::count_if(step.steps.begin(), step.steps.end(),
-                          [](const Step& inner) { return inner.kind == StepKind::kStart; }));
+            std::count_if(group.steps.begin(), group.steps.end(),
+                          [](const Step& inner) { return inner.As<StartStep>() != nullptr; }));
     }
-    std::latch ready(static_cast<std::ptrdiff_t>(step.steps.size()));
-    std::vector<char> results(step.steps.size(), 0);
+    std::latch ready(static_cast<std::ptrdiff_t>(group.steps.size()));
+    std::vector<char> results(group.steps.size(), 0);
     std::vector<std::thread> threads;
-    threads.reserve(step.steps.size());
-    for (std::size_t i = 0; i < step.steps.size(); ++i) {
+    threads.reserve(group.steps.size());
+    for (std::size_t i = 0; i < group.steps.size(); ++i) {
         threads.emplace_back([&, i] {
             ready.arrive_and_wait();  // all threads exist before any step acts
-            results[i] = RunStep(step.steps[i], depth + 1) ? 1 : 0;
+            results[i] = RunStep(group.steps[i], depth + 1) ? 1 : 0;
         });
     }
     for (std::thread& thread : threads) {
@@ -232,14 +231,23 @@ bool StepRunner::Together(const Step& step, int depth) {
     return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
 }
 
-bool StepRunner::Check(const Step& step) {
+bool StepRunner::Perform(const Step& step, const WaitForStep& wait, int, const Marks& marks,
+                         StepOutcome& outcome) {
+    return Wait(wait.condition, marks, TimeoutOf(step), outcome);
+}
+
+bool StepRunner::Perform(const Step& step, const CheckStep& check, int, const Marks&,
+                         StepOutcome& outcome) {
     const Snapshot snapshot = TakeSnapshot(evidence_, host_);
     const std::string where = fmt::format("step \"{}\" ({})", step.name, step.path);
     bool all = true;
     std::vector<ExpectationResult> results;
-    for (const Expectation& expectation : step.expectations) {
+    for (const Expectation& expectation : check.expectations) {
         results.push_back(Evaluate(expectation, snapshot, where));
         all = all && results.back().met;
+    }
+    if (!all) {
+        outcome.detail = "an expectation checked here was not met";
     }
     tsa::MutexLock lock(mutex_);
     checks_.insert(checks_.end(), results.begin(), results.end());
@@ -299,15 +307,17 @@ std::int64_t StepRunner::TimeoutOf(const Step& step) const {
 
 milliseconds StepRunner::Budget(const Step& step) const {
     const double scale = winsim::clock::Scale();
-    const auto machineTime = static_cast<double>(step.delayMs + step.durationMs);
+    const auto machineTime = static_cast<double>(step.delayMs + MachineTimeOf(step.action));
     const milliseconds timeout(TimeoutOf(step));
     milliseconds budget = timeout + milliseconds(static_cast<std::int64_t>(machineTime / scale)) +
                           std::min(timeout, kMaxWatchdogSlack);
     if (step.after) {
         budget += timeout;  // the wait before the action may take as long as the one after
     }
-    for (const Step& inner : step.steps) {
-        budget = std::max(budget, Budget(inner));
+    if (const auto* group = step.As<TogetherStep>()) {
+        for (const Step& inner : group->steps) {
+            budget = std::max(budget, Budget(inner));
+        }
     }
     return budget;
 }

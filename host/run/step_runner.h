@@ -66,12 +66,23 @@ class StepRunner {
     };
 
     bool RunStep(const Step& step, int depth);
-    void Act(const Step& step);
-    bool Together(const Step& step, int depth);
-    // Call the entry point and judge what escaped it against the step's "escapes". A stop
-    // first waits for its group's start, and fails when OnStop could not be called.
-    bool Start(const Step& step, bool inGroup, StepOutcome& outcome);
-    bool Stop(const Step& step, StepOutcome& outcome);
+    // The action of each kind of step; false (with outcome.detail) when it failed. A start
+    // and a stop judge what escaped the entry point against their "escapes"; a stop first
+    // waits for its group's start, and fails when OnStop could not be called.
+    bool Perform(const Step& step, const StartStep& start, int depth, const Marks& marks,
+                 StepOutcome& outcome);
+    bool Perform(const Step& step, const StopStep& stop, int depth, const Marks& marks,
+                 StepOutcome& outcome);
+    bool Perform(const Step& step, const WaitForStep& wait, int depth, const Marks& marks,
+                 StepOutcome& outcome);
+    bool Perform(const Step& step, const CheckStep& check, int depth, const Marks& marks,
+                 StepOutcome& outcome);
+    bool Perform(const Step& step, const TogetherStep& group, int depth, const Marks& marks,
+                 StepOutcome& outcome);
+    // Every other kind acts on the machine, the bus or the service (step_actions.h).
+    template <class Kind>
+    bool Perform(const Step& step, const Kind& action, int depth, const Marks& marks,
+                 StepOutcome& outcome);
     void StartCame() EXCLUDES(mutex_);
     bool Check(const Step& step);
     bool Satisfied(const Condition& condition, const Marks& marks, std::int64_t& found) const;

@@ -14,6 +14,8 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace orvhost {
@@ -244,75 +246,145 @@ struct Expectation {
 
 // ---- Timeline -----------------------------------------------------------------------------
 
-enum class StepKind {
-    kStart,
-    kStop,
-    kControl,        // any control code, event data null
-    kSessionChange,  // control 14 with a session notification
-    kPowerEvent,     // control 13, with a power setting for 0x8013
-    kTimeChange,     // control 16 with old and new time
-    kClockChange,    // the wall clock moves; event log and control as Windows does
-    kAdvanceClock,   // time passes at once on both clocks
-    kPublish,        // a bus notification from a client component
-    kEventLog,       // an event on the System channel (or an error notification)
-    kRegistry,       // a registry change
-    kFail,           // failure injection from now on
-    kArrange,        // change arrangements while running
-    kPause,          // wait on the machine's clock
-    kWaitFor,        // wait for evidence
-    kCheck,          // evaluate expectations now
-    kTogether,       // run the sub-steps at the same time
+// Each kind of step is a struct named by its "do" value; StepAction below lists them all.
+
+// The entry points: the exception the scenario expects to escape (the host contains it); any
+// other escape, or none, fails the step.
+struct StartStep {
+    static constexpr std::string_view kName = "start";
+    std::optional<ThrownException> escapes;
 };
 
+struct StopStep {
+    static constexpr std::string_view kName = "stop";
+    std::optional<ThrownException> escapes;
+};
+
+// Any control code, event data null.
+struct ControlStep {
+    static constexpr std::string_view kName = "control";
+    std::uint32_t code = 0;
+    std::uint32_t eventType = 0;
+};
+
+// Control 14 with a session notification (or without data).
+struct SessionChangeStep {
+    static constexpr std::string_view kName = "sessionChange";
+    std::uint32_t reason = 0;
+    bool noData = false;
+    std::uint32_t sessionId = 0;
+};
+
+// Control 13, with a power setting for 0x8013.
+struct PowerEventStep {
+    static constexpr std::string_view kName = "powerEvent";
+    std::uint32_t eventType = 0;
+    std::optional<std::string> settingGuid;
+    std::vector<std::uint8_t> settingData;
+};
+
+// Control 16 with old and new time: moved by deltaMs from now, explicit, or without data.
+struct TimeChangeStep {
+    static constexpr std::string_view kName = "timeChange";
+    bool noData = false;
+    std::int64_t deltaMs = 0;
+    std::optional<std::int64_t> oldTimeMs;  // ms since 1970
+    std::optional<std::int64_t> newTimeMs;
+};
+
+// The wall clock moves; event log and control as Windows does.
+struct ClockChangeStep {
+    static constexpr std::string_view kName = "clockChange";
+    std::int64_t deltaMs = 0;
+    bool viaEventLog = true;
+    bool viaControl = true;
+};
+
+// Time passes at once on both clocks.
+struct AdvanceClockStep {
+    static constexpr std::string_view kName = "advanceClock";
+    std::int64_t durationMs = 0;
+};
+
+// A bus notification from a client component.
+struct PublishStep {
+    static constexpr std::string_view kName = "publish";
+    int topic = 0;
+    int state = 0;
+    std::string payload;  // the payload text as it goes on the bus
+};
+
+// An event on the System channel (or an error notification): exactly one of the three.
+struct EventLogStep {
+    static constexpr std::string_view kName = "eventLog";
+    std::optional<std::string> xml;
+    std::optional<std::int64_t> timeDeltaMs;
+    std::optional<std::uint32_t> errorCode;
+};
+
+struct RegistryStep {
+    static constexpr std::string_view kName = "registry";
+    RegistryEdit edit;
+};
+
+// Failure injection from now on.
+struct FailStep {
+    static constexpr std::string_view kName = "fail";
+    FailureArrangement failure;
+};
+
+// Change arrangements while running.
+struct ArrangeStep {
+    static constexpr std::string_view kName = "arrange";
+    std::optional<MachineArrangement> machine;
+    std::optional<ClientArrangement> client;
+};
+
+// Wait on the machine's clock.
+struct PauseStep {
+    static constexpr std::string_view kName = "pause";
+    std::int64_t durationMs = 0;
+};
+
+struct WaitForStep {
+    static constexpr std::string_view kName = "waitFor";
+    Condition condition;
+};
+
+// Evaluate expectations now.
+struct CheckStep {
+    static constexpr std::string_view kName = "check";
+    std::vector<Expectation> expectations;
+};
+
+struct Step;
+
+// Run the sub-steps at the same time.
+struct TogetherStep {
+    static constexpr std::string_view kName = "together";
+    std::vector<Step> steps;
+};
+
+// The kinds of step, in the order of the manual: the parser looks a "do" value up here.
+using StepAction = std::variant<StartStep, StopStep, ControlStep, SessionChangeStep, PowerEventStep,
+                                TimeChangeStep, ClockChangeStep, AdvanceClockStep, PublishStep,
+                                EventLogStep, RegistryStep, FailStep, ArrangeStep, PauseStep,
+                                WaitForStep, CheckStep, TogetherStep>;
+
 struct Step {
-    StepKind kind = StepKind::kStart;
     std::string name;                       // announced; generated when the file gives none
     std::string path;                       // JSON path, for messages
     std::int64_t delayMs = 0;               // machine time to let pass before the action
     std::optional<std::int64_t> timeoutMs;  // real time; the scenario's default otherwise
     std::optional<Condition> after;         // wait before the action (races: act once X happened)
     std::optional<Condition> until;         // wait after the action
+    StepAction action;
 
-    // kStart, kStop: the exception the scenario expects to escape the entry point (the host
-    // contains it); any other escape, or none, fails the step.
-    std::optional<ThrownException> escapes;
-    // kControl, kPowerEvent (eventType), kSessionChange (eventType = reason)
-    std::uint32_t control = 0;
-    std::uint32_t eventType = 0;
-    bool noData = false;  // session/time change with null event data
-    std::uint32_t sessionId = 0;
-    // kPowerEvent with a power setting
-    std::optional<std::string> powerSettingGuid;
-    std::vector<std::uint8_t> powerSettingData;
-    // kTimeChange and kClockChange
-    std::int64_t deltaMs = 0;
-    std::optional<std::int64_t> oldTimeMs;  // ms since 1970 (kTimeChange with explicit times)
-    std::optional<std::int64_t> newTimeMs;
-    bool viaEventLog = true;  // kClockChange
-    bool viaControl = true;   // kClockChange
-    // kPublish
-    int topic = 0;
-    int state = 0;
-    std::string payload;  // the payload text as it goes on the bus
-    // kEventLog
-    std::optional<std::string> xml;
-    std::optional<std::int64_t> timeDeltaMs;
-    std::optional<std::uint32_t> errorCode;
-    // kRegistry
-    std::optional<RegistryEdit> registry;
-    // kFail
-    std::optional<FailureArrangement> failure;
-    // kArrange
-    std::optional<MachineArrangement> machine;
-    std::optional<ClientArrangement> client;
-    // kPause, kAdvanceClock
-    std::int64_t durationMs = 0;
-    // kWaitFor
-    std::optional<Condition> condition;
-    // kCheck
-    std::vector<Expectation> expectations;
-    // kTogether
-    std::vector<Step> steps;
+    // The step's kind-specific part when it is of that kind, else null.
+    template <class Kind>
+    const Kind* As() const {
+        return std::get_if<Kind>(&action);
+    }
 };
 
 struct Scenario {

@@ -54,40 +54,44 @@ void CheckDelays(const ClientArrangement& client, Diagnostics& diagnostics) {
 void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diagnostics);
 
 // The host plays one service host: it never calls OnStart twice at once, nor OnStop.
-void CheckTogether(const Step& group, Diagnostics& diagnostics) {
-    for (const StepKind kind : {StepKind::kStart, StepKind::kStop}) {
-        const auto count = std::count_if(group.steps.begin(), group.steps.end(),
-                                         [&](const Step& step) { return step.kind == kind; });
-        if (count > 1) {
-            diagnostics.Add(group.path,
-                            fmt::format("at most one \"{}\" may run in a \"together\" group",
-                                        kind == StepKind::kStart ? "start" : "stop"));
-        }
+void CheckTogether(const Step& group, const TogetherStep& together, Diagnostics& diagnostics) {
+    const auto count = [&](auto isKind) {
+        return std::count_if(together.steps.begin(), together.steps.end(),
+                             [&](const Step& step) { return isKind(step) != nullptr; });
+    };
+    if (count([](const Step& s) { return s.As<StartStep>(); }) > 1) {
+        diagnostics.Add(group.path, "at most one \"start\" may run in a \"together\" group");
     }
-    for (const Step& step : group.steps) {
-        if (step.kind == StepKind::kTogether) {
+    if (count([](const Step& s) { return s.As<StopStep>(); }) > 1) {
+        diagnostics.Add(group.path, "at most one \"stop\" may run in a \"together\" group");
+    }
+    for (const Step& step : together.steps) {
+        if (step.As<TogetherStep>()) {
             diagnostics.Add(step.path, "\"together\" groups do not nest");
         }
     }
-    CheckSteps(group.steps, true, diagnostics);
+    CheckSteps(together.steps, true, diagnostics);
 }
 
 void CheckSteps(const std::vector<Step>& steps, bool together, Diagnostics& diagnostics) {
     for (const Step& step : steps) {
-        if (step.kind == StepKind::kTogether && !together) {
-            CheckTogether(step, diagnostics);
+        if (const auto* group = step.As<TogetherStep>(); group && !together) {
+            CheckTogether(step, *group, diagnostics);
         }
-        if (step.kind == StepKind::kArrange && step.machine && step.machine->clockScale &&
-            together) {
-            diagnostics.Add(step.path,
-                            "the clock's scale cannot change inside a \"together\" group");
+        if (const auto* arrange = step.As<ArrangeStep>()) {
+            if (arrange->machine && arrange->machine->clockScale && together) {
+                diagnostics.Add(step.path,
+                                "the clock's scale cannot change inside a \"together\" group");
+            }
+            if (arrange->client) {
+                CheckThrows(*arrange->client, diagnostics);
+                CheckDelays(*arrange->client, diagnostics);
+            }
         }
-        if (step.client) {
-            CheckThrows(*step.client, diagnostics);
-            CheckDelays(*step.client, diagnostics);
-        }
-        for (const Expectation& expectation : step.expectations) {
-            CheckExpectation(expectation, diagnostics);
+        if (const auto* check = step.As<CheckStep>()) {
+            for (const Expectation& expectation : check->expectations) {
+                CheckExpectation(expectation, diagnostics);
+            }
         }
     }
 }
@@ -100,13 +104,16 @@ constexpr std::int64_t kMaxWallDriftMs = kMaxWallDriftYears * 36525 / 100 * 24 *
 // The furthest a step may move the wall clock forward and back, steps of a group in any order.
 void WallMoves(const Step& step, std::int64_t& forward, std::int64_t& back) {
     forward += step.delayMs;
-    if (step.kind == StepKind::kClockChange) {
-        (step.deltaMs > 0 ? forward : back) += step.deltaMs;
-    } else if (step.kind == StepKind::kAdvanceClock || step.kind == StepKind::kPause) {
-        forward += step.durationMs;
-    }
-    for (const Step& inner : step.steps) {
-        WallMoves(inner, forward, back);
+    if (const auto* change = step.As<ClockChangeStep>()) {
+        (change->deltaMs > 0 ? forward : back) += change->deltaMs;
+    } else if (const auto* advance = step.As<AdvanceClockStep>()) {
+        forward += advance->durationMs;
+    } else if (const auto* pause = step.As<PauseStep>()) {
+        forward += pause->durationMs;
+    } else if (const auto* group = step.As<TogetherStep>()) {
+        for (const Step& inner : group->steps) {
+            WallMoves(inner, forward, back);
+        }
     }
 }
 

@@ -234,10 +234,9 @@ TEST_F(HostOrderTest, AClockMoveBeyondWhatTheClockHoldsCannotBeCarriedOut) {
     Evidence evidence;
     StepRunner runner(*host_, evidence, 60000, [](const std::string&, int) {});
     Step move;
-    move.kind = StepKind::kClockChange;
+    move.action = ClockChangeStep{.deltaMs = 3650LL * 24 * 3600 * 1000};
     move.name = "ten years on";
     move.path = "$.timeline[0]";
-    move.deltaMs = 3650LL * 24 * 3600 * 1000;
     runner.Run(std::vector<Step>(30, move));
     ASSERT_TRUE(runner.Error().has_value());
     EXPECT_THAT(*runner.Error(), HasSubstr("the machine's clock"));
