@@ -59,19 +59,21 @@ std::pair<std::size_t, std::optional<std::size_t>> InOrder(const std::vector<Mat
     return {matchers.size(), last};
 }
 
-// Counted and ordered expectations over one kind of record.
+// Records that match a counted expectation's matcher, against its count.
+template <class Kind, class Record>
+void JudgeCount(const Kind& e, const std::vector<Record>& records, ExpectationResult& result) {
+    const auto found = std::count_if(records.begin(), records.end(),
+                                     [&](const Record& r) { return Matches(e.matcher, r); });
+    result.met = InRange(e.count, found);
+    result.actual = fmt::format("{} time{}", found, found == 1 ? "" : "s");
+}
+
+// Records that match an ordered expectation's list in its order (or, `exactly`, that are the
+// list).
 template <class Matcher, class Record>
-void Judge(const Expectation& e, const std::optional<Matcher>& one,
-           const std::vector<Matcher>& list, const std::vector<Record>& records,
-           ExpectationResult& result) {
-    if (one) {
-        const auto found = std::count_if(records.begin(), records.end(),
-                                         [&](const Record& r) { return Matches(*one, r); });
-        result.met = InRange(e.count, found);
-        result.actual = fmt::format("{} time{}", found, found == 1 ? "" : "s");
-        return;
-    }
-    if (e.exactly) {
+void JudgeOrder(const std::vector<Matcher>& list, bool exactly, const std::vector<Record>& records,
+                ExpectationResult& result) {
+    if (exactly) {
         result.met = list.size() == records.size() &&
                      std::equal(list.begin(), list.end(), records.begin(),
                                 [](const Matcher& m, const Record& r) { return Matches(m, r); });
@@ -89,17 +91,38 @@ void Judge(const Expectation& e, const std::optional<Matcher>& one,
     }
 }
 
+// The log lines near `hint` as the context of an unmet expectation.
+void AddContext(const Snapshot& snapshot, const std::string& hint, ExpectationResult& result) {
+    if (!result.met && !hint.empty()) {
+        result.context = NearestLines(snapshot.lines, hint);
+    }
+}
+
+std::vector<SERVICE_STATUS> Statuses(const Snapshot& snapshot) {
+    std::vector<SERVICE_STATUS> statuses;
+    for (const auto& report : snapshot.statusReports) {
+        statuses.push_back(report.status);
+    }
+    return statuses;
+}
+
+// Long lists are named by their ends; the file holds the rest.
+template <class Matcher>
+std::string ListDescription(const std::vector<Matcher>& items) {
+    if (items.size() > 3) {
+        return fmt::format("{} items, {} ... {}", items.size(), Describe(items.front()),
+                           Describe(items.back()));
+    }
+    std::vector<std::string> texts;
+    for (const auto& item : items) {
+        texts.push_back(Describe(item));
+    }
+    return fmt::format("{}", fmt::join(texts, ", then "));
+}
+
 std::string StartupText(std::optional<DWORD> start, std::optional<DWORD> delayed) {
     return fmt::format("Start={} DelayedAutostart={}", start ? std::to_string(*start) : "absent",
                        delayed ? std::to_string(*delayed) : "absent");
-}
-
-void JudgeStartupType(const Expectation& e, ExpectationResult& result) {
-    const auto start = winsim::registry::GetDword(kServiceKey, L"Start");
-    const auto delayed = winsim::registry::GetDword(kServiceKey, L"DelayedAutostart");
-    result.met =
-        (!e.start || start == e.start) && (!e.delayedAutostart || delayed == *e.delayedAutostart);
-    result.actual = StartupText(start, delayed);
 }
 
 std::optional<milliseconds> SpanLength(HostSpan span, const Snapshot& snapshot) {
@@ -129,19 +152,6 @@ std::optional<milliseconds> LineSpan(const LogMatcher& from, const LogMatcher& t
     return end == lines.end() ? std::nullopt : std::optional<milliseconds>(end->at - begin->at);
 }
 
-void JudgeDuration(const Expectation& e, const Snapshot& snapshot, ExpectationResult& result) {
-    const std::optional<milliseconds> length =
-        e.span ? SpanLength(*e.span, snapshot) : LineSpan(*e.from, *e.to, snapshot.lines);
-    if (!length) {
-        result.met = false;
-        result.actual = "the span did not happen (one of its ends is missing)";
-        return;
-    }
-    result.met = (!e.atLeastMs || length->count() >= *e.atLeastMs) &&
-                 (!e.atMostMs || length->count() <= *e.atMostMs);
-    result.actual = fmt::format("took {} ms", length->count());
-}
-
 void JudgeRegistry(const RegistryEdit& edit, ExpectationResult& result) {
     const std::wstring key = orvsim::Utf8ToWide(edit.key);
     const std::wstring name = orvsim::Utf8ToWide(edit.name);
@@ -165,43 +175,223 @@ void JudgeRegistry(const RegistryEdit& edit, ExpectationResult& result) {
     }
 }
 
-// The text to look for in the log when an expectation of this kind is not met.
-std::string ContextHint(const Expectation& e) {
-    switch (e.kind) {
-        case ExpectationKind::kLog:
-            return e.log->text;
-        case ExpectationKind::kLogOrder:
-            return e.logs.empty() ? "" : e.logs.front().text;
-        case ExpectationKind::kPublication:
-        case ExpectationKind::kPublications:
-            return "OrvClientService::OnORVNotification: Notification received";
-        case ExpectationKind::kStatusReport:
-        case ExpectationKind::kStatusReports:
-            return "OrvClientService::OnServiceControlHandle: System pre-shutDown";
-        case ExpectationKind::kStartupType:
-            return "OrvClientService::ChangeORVStartUpType: ORV Startup Type";
-        case ExpectationKind::kDuration:
-            return e.from ? e.from->text : "OrvClientService::OnStop: Service is stopping";
-        default:
-            return "";
+constexpr char kPublicationHint[] = "OrvClientService::OnORVNotification: Notification received";
+constexpr char kStatusHint[] = "OrvClientService::OnServiceControlHandle: System pre-shutDown";
+constexpr char kStartupHint[] = "OrvClientService::ChangeORVStartUpType: ORV Startup Type";
+constexpr char kStopHint[] = "OrvClientService::OnStop: Service is stopping";
+
+// Each kind is judged against a snapshot (`where` it is checked is for the members of a group)
+// and described for the summary when the file gives it no name.
+
+// ---- log, logOrder ------------------------------------------------------------------------
+
+void Judge(const LogExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeCount(e, snapshot.lines, result);
+    if (!result.met && e.count.min > 0) {
+        result.context = NearestLines(snapshot.lines, e.matcher.text);
+    } else if (!result.met) {
+        for (const LogLine& line : snapshot.lines) {
+            if (Matches(e.matcher, line) && result.context.size() < 5) {
+                result.context.push_back(FormatLine(line));
+            }
+        }
     }
 }
 
-void JudgeLogOrder(const Expectation& e, const Snapshot& snapshot, ExpectationResult& result) {
-    const auto [missing, last] = InOrder(e.logs, snapshot.lines);
-    result.met = missing == e.logs.size();
+std::string Describe(const LogExpectation& e) {
+    return fmt::format("log {} {}", Describe(e.matcher), Describe(e.count));
+}
+
+void Judge(const LogOrderExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    const auto [missing, last] = InOrder(e.matchers, snapshot.lines);
+    result.met = missing == e.matchers.size();
     if (result.met) {
         return;
     }
-    const LogMatcher& absent = e.logs[missing];
+    const LogMatcher& absent = e.matchers[missing];
     const bool anywhere = std::any_of(snapshot.lines.begin(), snapshot.lines.end(),
                                       [&](const LogLine& l) { return Matches(absent, l); });
     result.actual =
         fmt::format("{} {}", Describe(absent),
                     missing == 0 ? "never logged"
-                    : anywhere   ? "logged, but not after " + Describe(e.logs[missing - 1])
+                    : anywhere   ? "logged, but not after " + Describe(e.matchers[missing - 1])
                                  : "never logged");
     result.context = NearestLines(snapshot.lines, absent.text);
+}
+
+std::string Describe(const LogOrderExpectation& e) {
+    return "log in order: " + ListDescription(e.matchers);
+}
+
+// ---- call, calls --------------------------------------------------------------------------
+
+void Judge(const CallExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeCount(e, snapshot.calls, result);
+}
+
+std::string Describe(const CallExpectation& e) {
+    return fmt::format("call {} {}", Describe(e.matcher), Describe(e.count));
+}
+
+void Judge(const CallsExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeOrder(e.matchers, false, snapshot.calls, result);
+}
+
+std::string Describe(const CallsExpectation& e) {
+    return "calls in order: " + ListDescription(e.matchers);
+}
+
+// ---- publication, publications ------------------------------------------------------------
+
+void Judge(const PublicationExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeCount(e, snapshot.publications, result);
+    AddContext(snapshot, kPublicationHint, result);
+}
+
+std::string Describe(const PublicationExpectation& e) {
+    return fmt::format("publication {} {}", Describe(e.matcher), Describe(e.count));
+}
+
+void Judge(const PublicationsExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeOrder(e.matchers, e.exactly, snapshot.publications, result);
+    AddContext(snapshot, kPublicationHint, result);
+}
+
+std::string Describe(const PublicationsExpectation& e) {
+    return fmt::format("publications {}: {}", e.exactly ? "exactly" : "in order",
+                       ListDescription(e.matchers));
+}
+
+// ---- statusReport, statusReports ----------------------------------------------------------
+
+void Judge(const StatusReportExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeCount(e, Statuses(snapshot), result);
+    AddContext(snapshot, kStatusHint, result);
+}
+
+std::string Describe(const StatusReportExpectation& e) {
+    return fmt::format("status report {} {}", Describe(e.matcher), Describe(e.count));
+}
+
+void Judge(const StatusReportsExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    JudgeOrder(e.matchers, e.exactly, Statuses(snapshot), result);
+    AddContext(snapshot, kStatusHint, result);
+}
+
+std::string Describe(const StatusReportsExpectation& e) {
+    return fmt::format("status reports {}: {}", e.exactly ? "exactly" : "in order",
+                       ListDescription(e.matchers));
+}
+
+// ---- startupType --------------------------------------------------------------------------
+
+void Judge(const StartupTypeExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    const auto start = winsim::registry::GetDword(kServiceKey, L"Start");
+    const auto delayed = winsim::registry::GetDword(kServiceKey, L"DelayedAutostart");
+    result.met =
+        (!e.start || start == e.start) && (!e.delayedAutostart || delayed == *e.delayedAutostart);
+    result.actual = StartupText(start, delayed);
+    AddContext(snapshot, kStartupHint, result);
+}
+
+std::string Describe(const StartupTypeExpectation& e) {
+    return fmt::format("startup type {}{}", e.start ? fmt::format("Start={} ", *e.start) : "",
+                       !e.delayedAutostart ? ""
+                       : *e.delayedAutostart
+                           ? fmt::format("DelayedAutostart={}", **e.delayedAutostart)
+                           : "DelayedAutostart absent");
+}
+
+// ---- duration -----------------------------------------------------------------------------
+
+void Judge(const DurationExpectation& e, const Snapshot& snapshot, const std::string&,
+           ExpectationResult& result) {
+    const std::optional<milliseconds> length =
+        e.span ? SpanLength(*e.span, snapshot) : LineSpan(*e.from, *e.to, snapshot.lines);
+    if (!length) {
+        result.met = false;
+        result.actual = "the span did not happen (one of its ends is missing)";
+    } else {
+        result.met = (!e.atLeastMs || length->count() >= *e.atLeastMs) &&
+                     (!e.atMostMs || length->count() <= *e.atMostMs);
+        result.actual = fmt::format("took {} ms", length->count());
+    }
+    AddContext(snapshot, e.from ? e.from->text : kStopHint, result);
+}
+
+std::string Describe(const DurationExpectation& e) {
+    static constexpr const char* kSpans[] = {"OnStart", "OnStop", "start to full initialisation"};
+    const std::string what = e.span ? kSpans[static_cast<int>(*e.span)]
+                                    : fmt::format("{} to {}", Describe(*e.from), Describe(*e.to));
+    return fmt::format("duration of {}{}{}", what,
+                       e.atLeastMs ? fmt::format(" at least {} ms", *e.atLeastMs) : "",
+                       e.atMostMs ? fmt::format(" at most {} ms", *e.atMostMs) : "");
+}
+
+// ---- registry -----------------------------------------------------------------------------
+
+void Judge(const RegistryExpectation& e, const Snapshot&, const std::string&,
+           ExpectationResult& result) {
+    JudgeRegistry(e.value, result);
+}
+
+std::string Describe(const RegistryExpectation& e) {
+    const RegistryEdit& value = e.value;
+    return fmt::format("registry {}\\{} {}", value.key, value.name,
+                       value.remove  ? "absent"
+                       : value.dword ? fmt::format("= dword {}", *value.dword)
+                                     : fmt::format("= \"{}\"", value.text.value_or("")));
+}
+
+// ---- anyOf, allOf -------------------------------------------------------------------------
+
+void Judge(const AnyOfExpectation& e, const Snapshot& snapshot, const std::string& where,
+           ExpectationResult& result) {
+    std::vector<std::string> alternatives;
+    for (const Expectation& alternative : e.group) {
+        const ExpectationResult one = Evaluate(alternative, snapshot, where);
+        result.met = result.met || one.met;
+        alternatives.push_back(one.name + ": " + one.actual);
+    }
+    result.actual = fmt::format("none held ({})", fmt::join(alternatives, "; "));
+}
+
+void Judge(const AllOfExpectation& e, const Snapshot& snapshot, const std::string& where,
+           ExpectationResult& result) {
+    std::vector<std::string> failed;
+    for (const Expectation& member : e.group) {
+        const ExpectationResult one = Evaluate(member, snapshot, where);
+        if (!one.met) {
+            failed.push_back(one.name + ": " + one.actual);
+        }
+    }
+    result.met = failed.empty();
+    result.actual = fmt::format("not held: {}", fmt::join(failed, "; "));
+}
+
+std::vector<std::string> MemberNames(const std::vector<Expectation>& group) {
+    std::vector<std::string> texts;
+    for (const Expectation& member : group) {
+        texts.push_back(member.name.empty() ? DescribeExpectation(member) : member.name);
+    }
+    return texts;
+}
+
+std::string Describe(const AnyOfExpectation& e) {
+    return fmt::format("any of: {}", fmt::join(MemberNames(e.group), " | "));
+}
+
+std::string Describe(const AllOfExpectation& e) {
+    return fmt::format("all of: {}", fmt::join(MemberNames(e.group), " & "));
 }
 
 }  // namespace
@@ -218,147 +408,12 @@ ExpectationResult Evaluate(const Expectation& e, const Snapshot& snapshot,
     result.name = e.name.empty() ? DescribeExpectation(e) : e.name;
     result.path = e.path;
     result.where = where;
-    switch (e.kind) {
-        case ExpectationKind::kLog:
-            Judge(e, e.log, {}, snapshot.lines, result);
-            if (!result.met && e.count.min > 0) {
-                result.context = NearestLines(snapshot.lines, e.log->text);
-            } else if (!result.met) {
-                for (const LogLine& line : snapshot.lines) {
-                    if (Matches(*e.log, line) && result.context.size() < 5) {
-                        result.context.push_back(FormatLine(line));
-                    }
-                }
-            }
-            return result;
-        case ExpectationKind::kLogOrder:
-            JudgeLogOrder(e, snapshot, result);
-            return result;
-        case ExpectationKind::kCall:
-        case ExpectationKind::kCalls:
-            Judge(e, e.call, e.calls, snapshot.calls, result);
-            break;
-        case ExpectationKind::kPublication:
-        case ExpectationKind::kPublications:
-            Judge(e, e.publication, e.publications, snapshot.publications, result);
-            break;
-        case ExpectationKind::kStatusReport:
-        case ExpectationKind::kStatusReports: {
-            std::vector<SERVICE_STATUS> statuses;
-            for (const auto& report : snapshot.statusReports) {
-                statuses.push_back(report.status);
-            }
-            Judge(e, e.status, e.statuses, statuses, result);
-            break;
-        }
-        case ExpectationKind::kStartupType:
-            JudgeStartupType(e, result);
-            break;
-        case ExpectationKind::kDuration:
-            JudgeDuration(e, snapshot, result);
-            break;
-        case ExpectationKind::kRegistry:
-            JudgeRegistry(*e.registry, result);
-            break;
-        case ExpectationKind::kAnyOf: {
-            std::vector<std::string> alternatives;
-            for (const Expectation& alternative : e.group) {
-                const ExpectationResult one = Evaluate(alternative, snapshot, where);
-                result.met = result.met || one.met;
-                alternatives.push_back(one.name + ": " + one.actual);
-            }
-            result.actual = fmt::format("none held ({})", fmt::join(alternatives, "; "));
-            break;
-        }
-        case ExpectationKind::kAllOf: {
-            std::vector<std::string> failed;
-            for (const Expectation& member : e.group) {
-                const ExpectationResult one = Evaluate(member, snapshot, where);
-                if (!one.met) {
-                    failed.push_back(one.name + ": " + one.actual);
-                }
-            }
-            result.met = failed.empty();
-            result.actual = fmt::format("not held: {}", fmt::join(failed, "; "));
-            break;
-        }
-    }
-    const bool grouped = e.kind == ExpectationKind::kAnyOf || e.kind == ExpectationKind::kAllOf;
-    if (!result.met && !grouped) {
-        const std::string hint = ContextHint(e);
-        if (!hint.empty()) {
-            result.context = NearestLines(snapshot.lines, hint);
-        }
-    }
+    std::visit([&](const auto& kind) { Judge(kind, snapshot, where, result); }, e.what);
     return result;
 }
 
 std::string DescribeExpectation(const Expectation& e) {
-    // Long lists are named by their ends; the file holds the rest.
-    const auto list = [](const auto& items) {
-        if (items.size() > 3) {
-            return fmt::format("{} items, {} ... {}", items.size(), Describe(items.front()),
-                               Describe(items.back()));
-        }
-        std::vector<std::string> texts;
-        for (const auto& item : items) {
-            texts.push_back(Describe(item));
-        }
-        return fmt::format("{}", fmt::join(texts, ", then "));
-    };
-    switch (e.kind) {
-        case ExpectationKind::kLog:
-            return fmt::format("log {} {}", Describe(*e.log), Describe(e.count));
-        case ExpectationKind::kLogOrder:
-            return "log in order: " + list(e.logs);
-        case ExpectationKind::kCall:
-            return fmt::format("call {} {}", Describe(*e.call), Describe(e.count));
-        case ExpectationKind::kCalls:
-            return "calls in order: " + list(e.calls);
-        case ExpectationKind::kPublication:
-            return fmt::format("publication {} {}", Describe(*e.publication), Describe(e.count));
-        case ExpectationKind::kPublications:
-            return fmt::format("publications {}: {}", e.exactly ? "exactly" : "in order",
-                               list(e.publications));
-        case ExpectationKind::kStatusReport:
-            return fmt::format("status report {} {}", Describe(*e.status), Describe(e.count));
-        case ExpectationKind::kStatusReports:
-            return fmt::format("status reports {}: {}", e.exactly ? "exactly" : "in order",
-                               list(e.statuses));
-        case ExpectationKind::kStartupType:
-            return fmt::format(
-                "startup type {}{}", e.start ? fmt::format("Start={} ", *e.start) : "",
-                !e.delayedAutostart   ? ""
-                : *e.delayedAutostart ? fmt::format("DelayedAutostart={}", **e.delayedAutostart)
-                                      : "DelayedAutostart absent");
-        case ExpectationKind::kDuration: {
-            static constexpr const char* kSpans[] = {"OnStart", "OnStop",
-                                                     "start to full initialisation"};
-            const std::string what =
-                e.span ? kSpans[static_cast<int>(*e.span)]
-                       : fmt::format("{} to {}", Describe(*e.from), Describe(*e.to));
-            return fmt::format("duration of {}{}{}", what,
-                               e.atLeastMs ? fmt::format(" at least {} ms", *e.atLeastMs) : "",
-                               e.atMostMs ? fmt::format(" at most {} ms", *e.atMostMs) : "");
-        }
-        case ExpectationKind::kRegistry:
-            return fmt::format("registry {}\\{} {}", e.registry->key, e.registry->name,
-                               e.registry->remove ? "absent"
-                               : e.registry->dword
-                                   ? fmt::format("= dword {}", *e.registry->dword)
-                                   : fmt::format("= \"{}\"", e.registry->text.value_or("")));
-        case ExpectationKind::kAnyOf:
-        case ExpectationKind::kAllOf: {
-            std::vector<std::string> texts;
-            for (const Expectation& member : e.group) {
-                texts.push_back(member.name.empty() ? DescribeExpectation(member) : member.name);
-            }
-            return e.kind == ExpectationKind::kAnyOf
-                       ? fmt::format("any of: {}", fmt::join(texts, " | "))
-                       : fmt::format("all of: {}", fmt::join(texts, " & "));
-        }
-    }
-    return "expectation";
+    return std::visit([](const auto& kind) { return Describe(kind); }, e.what);
 }
 
 std::string FormatLine(const LogLine& line) {

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "host/scenario/kind_table.h"
 #include "host/scenario/log_pattern.h"
 #include "host/scenario/parser_parts.h"
 #include "host/scenario/scenario_names.h"
@@ -13,11 +14,6 @@ namespace orvhost::parse {
 namespace {
 
 constexpr std::int64_t kCountMax = 1000000;
-
-const std::vector<std::string_view> kKinds = {
-    "log",          "logOrder",     "call",          "calls",       "publication",
-    "publications", "statusReport", "statusReports", "startupType", "duration",
-    "registry",     "anyOf",        "allOf"};
 
 std::optional<std::int32_t> Int32(const JsonNode& node) {
     auto number = node.Integer(std::numeric_limits<std::int32_t>::min(),
@@ -90,19 +86,74 @@ std::vector<T> ListOf(const JsonNode& node, Read&& read) {
     return list;
 }
 
-void StartupType(const JsonNode& node, Expectation& expectation) {
+Expectation One(const JsonNode& node);
+
+// Each kind reads its own member (`node`) and the keys it shares the object with ("count",
+// "absent", "exactly").
+
+// ---- log, call, publication, statusReport: counted ----------------------------------------
+
+void Read(const JsonNode& node, JsonObject& object, LogExpectation& e) {
+    e.matcher = Log(node);
+    CountOf(object, e.count, 0);
+}
+
+void Read(const JsonNode& node, JsonObject& object, CallExpectation& e) {
+    e.matcher = Call(node);
+    CountOf(object, e.count, 0);
+}
+
+void Read(const JsonNode& node, JsonObject& object, PublicationExpectation& e) {
+    e.matcher = Publication(node);
+    CountOf(object, e.count, 0);
+}
+
+void Read(const JsonNode& node, JsonObject& object, StatusReportExpectation& e) {
+    e.matcher = Status(node).value_or(StatusMatcher{});
+    CountOf(object, e.count, 0);
+}
+
+// ---- logOrder, calls, publications, statusReports: in order -------------------------------
+
+void Read(const JsonNode& node, JsonObject&, LogOrderExpectation& e) {
+    e.matchers = ListOf<LogMatcher>(
+        node, [](const JsonNode& n) { return std::optional<LogMatcher>(Log(n)); });
+}
+
+void Read(const JsonNode& node, JsonObject&, CallsExpectation& e) {
+    e.matchers = ListOf<CallMatcher>(
+        node, [](const JsonNode& n) { return std::optional<CallMatcher>(Call(n)); });
+}
+
+void Exactly(JsonObject& object, bool& exactly) {
+    Optional(object, "exactly", exactly, [](const JsonNode& n) { return n.Bool(); });
+}
+
+void Read(const JsonNode& node, JsonObject& object, PublicationsExpectation& e) {
+    e.matchers = ListOf<PublicationMatcher>(
+        node, [](const JsonNode& n) { return std::optional<PublicationMatcher>(Publication(n)); });
+    Exactly(object, e.exactly);
+}
+
+void Read(const JsonNode& node, JsonObject& object, StatusReportsExpectation& e) {
+    e.matchers = ListOf<StatusMatcher>(node, Status);
+    Exactly(object, e.exactly);
+}
+
+// ---- startupType --------------------------------------------------------------------------
+
+void Read(const JsonNode& node, JsonObject&, StartupTypeExpectation& e) {
     JsonObject object(node);
-    Optional(object, "start", expectation.start,
-             [](const JsonNode& n) -> std::optional<std::uint32_t> {
-                 auto number = n.IntegerOrName(0, 4, names::StartTypes());
-                 return number ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*number))
-                               : std::nullopt;
-             });
+    Optional(object, "start", e.start, [](const JsonNode& n) -> std::optional<std::uint32_t> {
+        auto number = n.IntegerOrName(0, 4, names::StartTypes());
+        return number ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*number))
+                      : std::nullopt;
+    });
     if (auto delayed = object.Take("delayedAutostart")) {
         if (delayed->value().isNull()) {
-            expectation.delayedAutostart = std::optional<std::uint32_t>();
+            e.delayedAutostart = std::optional<std::uint32_t>();
         } else if (auto value = Dword(*delayed)) {
-            expectation.delayedAutostart = *value;
+            e.delayedAutostart = *value;
         }
     }
     object.RejectUnknown();
@@ -111,105 +162,77 @@ void StartupType(const JsonNode& node, Expectation& expectation) {
     }
 }
 
-void Duration(const JsonNode& node, Expectation& expectation) {
-    JsonObject object(node);
+// ---- duration -----------------------------------------------------------------------------
+
+void Span(JsonObject& object, DurationExpectation& e) {
     const auto which = OneKeyOf(object, {"of", "from"}, "span");
     if (which == 0) {
-        Optional(object, "of", expectation.span, [](const JsonNode& n) {
+        Optional(object, "of", e.span, [](const JsonNode& n) {
             return n.Enum<HostSpan>({{"OnStart", HostSpan::kOnStart},
                                      {"OnStop", HostSpan::kOnStop},
                                      {"startToFullInit", HostSpan::kStartToFullInit}});
         });
     } else if (which == 1) {
         if (auto from = object.Take("from")) {
-            expectation.from = Log(*from);
+            e.from = Log(*from);
         }
         if (auto to = object.Require("to")) {
-            expectation.to = Log(*to);
+            e.to = Log(*to);
         }
     }
     if (which != 1 && object.Has("to")) {
         object.Take("to")->Error("\"to\" goes with \"from\"");
     }
-    Optional(object, "atLeastMs", expectation.atLeastMs, Milliseconds);
-    Optional(object, "atMostMs", expectation.atMostMs, Milliseconds);
+}
+
+void Read(const JsonNode& node, JsonObject&, DurationExpectation& e) {
+    JsonObject object(node);
+    Span(object, e);
+    Optional(object, "atLeastMs", e.atLeastMs, Milliseconds);
+    Optional(object, "atMostMs", e.atMostMs, Milliseconds);
     object.RejectUnknown();
-    if (!expectation.atLeastMs && !expectation.atMostMs) {
+    if (!e.atLeastMs && !e.atMostMs) {
         node.Error("give \"atLeastMs\", \"atMostMs\" or both");
     }
 }
 
-Expectation One(const JsonNode& node);
+// ---- registry -----------------------------------------------------------------------------
+
+void Read(const JsonNode& node, JsonObject&, RegistryExpectation& e) {
+    JsonObject registry(node);
+    e.value = Registry(registry, true);
+    registry.RejectUnknown();
+}
+
+// ---- anyOf, allOf -------------------------------------------------------------------------
+
+std::vector<Expectation> Group(const JsonNode& node) {
+    return ListOf<Expectation>(
+        node, [](const JsonNode& n) { return std::optional<Expectation>(One(n)); });
+}
+
+void Read(const JsonNode& node, JsonObject&, AnyOfExpectation& e) {
+    e.group = Group(node);
+}
+
+void Read(const JsonNode& node, JsonObject&, AllOfExpectation& e) {
+    e.group = Group(node);
+}
+
+// --------------------------------------------------------------------------------------------
 
 void ReadKind(JsonObject& object, Expectation& expectation) {
-    const auto which = OneKeyOf(object, kKinds, "expectation kind");
+    std::vector<std::string_view> kinds;
+    for (const auto& [name, index] : KindTable<Expected>::Names()) {
+        kinds.push_back(name);
+    }
+    const auto which = OneKeyOf(object, kinds, "expectation kind");
     if (!which) {
         return;
     }
-    const JsonNode member = *object.Take(kKinds[*which]);
-    expectation.kind = static_cast<ExpectationKind>(*which);
-    bool counted = false;
-    bool ordered = false;
-    switch (expectation.kind) {
-        case ExpectationKind::kLog:
-            expectation.log = Log(member);
-            counted = true;
-            break;
-        case ExpectationKind::kLogOrder:
-            expectation.logs = ListOf<LogMatcher>(
-                member, [](const JsonNode& n) { return std::optional<LogMatcher>(Log(n)); });
-            break;
-        case ExpectationKind::kCall:
-            expectation.call = Call(member);
-            counted = true;
-            break;
-        case ExpectationKind::kCalls:
-            expectation.calls = ListOf<CallMatcher>(
-                member, [](const JsonNode& n) { return std::optional<CallMatcher>(Call(n)); });
-            break;
-        case ExpectationKind::kPublication:
-            expectation.publication = Publication(member);
-            counted = true;
-            break;
-        case ExpectationKind::kPublications:
-            expectation.publications = ListOf<PublicationMatcher>(member, [](const JsonNode& n) {
-                return std::optional<PublicationMatcher>(Publication(n));
-            });
-            ordered = true;
-            break;
-        case ExpectationKind::kStatusReport:
-            expectation.status = Status(member);
-            counted = true;
-            break;
-        case ExpectationKind::kStatusReports:
-            expectation.statuses = ListOf<StatusMatcher>(member, Status);
-            ordered = true;
-            break;
-        case ExpectationKind::kStartupType:
-            StartupType(member, expectation);
-            break;
-        case ExpectationKind::kDuration:
-            Duration(member, expectation);
-            break;
-        case ExpectationKind::kRegistry: {
-            JsonObject registry(member);
-            expectation.registry = Registry(registry, true);
-            registry.RejectUnknown();
-            break;
-        }
-        case ExpectationKind::kAnyOf:
-        case ExpectationKind::kAllOf:
-            expectation.group = ListOf<Expectation>(
-                member, [](const JsonNode& n) { return std::optional<Expectation>(One(n)); });
-            break;
-    }
-    if (counted) {
-        CountOf(object, expectation.count, 0);
-    }
-    if (ordered) {
-        Optional(object, "exactly", expectation.exactly,
-                 [](const JsonNode& n) { return n.Bool(); });
-    }
+    const JsonNode member = *object.Take(kinds[*which]);
+    expectation.what = KindTable<Expected>::Make(*which);
+    std::visit([&](auto& kind) { Read(member, object, kind); }, expectation.what);
 }
 
 Expectation One(const JsonNode& node) {

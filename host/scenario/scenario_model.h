@@ -190,58 +190,122 @@ struct Condition {
 
 // ---- Expectations -------------------------------------------------------------------------
 
-enum class ExpectationKind {
-    kLog,            // log lines counted (present, absent, exactly n, a range)
-    kLogOrder,       // log lines in this order
-    kCall,           // traced calls counted
-    kCalls,          // traced calls in this order
-    kPublication,    // bus publications counted
-    kPublications,   // bus publications in this order (or exactly these)
-    kStatusReport,   // SetServiceStatus reports counted
-    kStatusReports,  // reports in this order (or exactly these)
-    kStartupType,    // the service's Start and DelayedAutostart
-    kDuration,       // a duration on the machine's clock
-    kRegistry,       // a registry value
-    kAnyOf,          // at least one of several expectations
-    kAllOf,          // every one of several expectations (an alternative of an anyOf)
+// Each kind of expectation is a struct named by its key in the file; Expected below lists
+// them all.
+
+// Log lines counted (present, absent, exactly n, a range).
+struct LogExpectation {
+    static constexpr std::string_view kName = "log";
+    LogMatcher matcher;
+    CountRange count;
+};
+
+// Log lines in this order.
+struct LogOrderExpectation {
+    static constexpr std::string_view kName = "logOrder";
+    std::vector<LogMatcher> matchers;
+};
+
+// Traced calls counted.
+struct CallExpectation {
+    static constexpr std::string_view kName = "call";
+    CallMatcher matcher;
+    CountRange count;
+};
+
+// Traced calls in this order.
+struct CallsExpectation {
+    static constexpr std::string_view kName = "calls";
+    std::vector<CallMatcher> matchers;
+};
+
+// Bus publications counted.
+struct PublicationExpectation {
+    static constexpr std::string_view kName = "publication";
+    PublicationMatcher matcher;
+    CountRange count;
+};
+
+// Bus publications in this order (or exactly these).
+struct PublicationsExpectation {
+    static constexpr std::string_view kName = "publications";
+    std::vector<PublicationMatcher> matchers;
+    bool exactly = false;  // the whole record must equal the list
+};
+
+// SetServiceStatus reports counted.
+struct StatusReportExpectation {
+    static constexpr std::string_view kName = "statusReport";
+    StatusMatcher matcher;
+    CountRange count;
+};
+
+// Reports in this order (or exactly these).
+struct StatusReportsExpectation {
+    static constexpr std::string_view kName = "statusReports";
+    std::vector<StatusMatcher> matchers;
+    bool exactly = false;
+};
+
+// The service's Start and DelayedAutostart.
+struct StartupTypeExpectation {
+    static constexpr std::string_view kName = "startupType";
+    std::optional<std::uint32_t> start;
+    // An empty inner optional means "no DelayedAutostart value".
+    std::optional<std::optional<std::uint32_t>> delayedAutostart;
 };
 
 // Host-measured spans a duration expectation can name.
 enum class HostSpan { kOnStart, kOnStop, kStartToFullInit };
 
-struct Expectation {
-    ExpectationKind kind = ExpectationKind::kLog;
-    std::string name;  // shown in the summary; generated when the file gives none
-    std::string path;  // JSON path in the file, for messages
-
-    CountRange count;
-    bool exactly = false;  // lists: the whole record must equal the list
-
-    std::optional<LogMatcher> log;
-    std::vector<LogMatcher> logs;
-    std::optional<CallMatcher> call;
-    std::vector<CallMatcher> calls;
-    std::optional<PublicationMatcher> publication;
-    std::vector<PublicationMatcher> publications;
-    std::optional<StatusMatcher> status;
-    std::vector<StatusMatcher> statuses;
-
-    // kStartupType: an empty inner optional means "no DelayedAutostart value".
-    std::optional<std::uint32_t> start;
-    std::optional<std::optional<std::uint32_t>> delayedAutostart;
-
-    // kDuration: a host span, or from one log line to the next matching one after it.
+// A duration on the machine's clock: a host span, or from one log line to the next matching
+// one after it.
+struct DurationExpectation {
+    static constexpr std::string_view kName = "duration";
     std::optional<HostSpan> span;
     std::optional<LogMatcher> from;
     std::optional<LogMatcher> to;
     std::optional<std::int64_t> atLeastMs;
     std::optional<std::int64_t> atMostMs;
+};
 
-    // kRegistry
-    std::optional<RegistryEdit> registry;  // remove = expect the value to be absent
+// A registry value; remove = expect the value to be absent.
+struct RegistryExpectation {
+    static constexpr std::string_view kName = "registry";
+    RegistryEdit value;
+};
 
-    // kAnyOf, kAllOf
+struct Expectation;
+
+// At least one of several expectations.
+struct AnyOfExpectation {
+    static constexpr std::string_view kName = "anyOf";
     std::vector<Expectation> group;
+};
+
+// Every one of several expectations (an alternative of an anyOf).
+struct AllOfExpectation {
+    static constexpr std::string_view kName = "allOf";
+    std::vector<Expectation> group;
+};
+
+// The kinds of expectation, in the order of the manual: the parser looks a key up here.
+using Expected =
+    std::variant<LogExpectation, LogOrderExpectation, CallExpectation, CallsExpectation,
+                 PublicationExpectation, PublicationsExpectation, StatusReportExpectation,
+                 StatusReportsExpectation, StartupTypeExpectation, DurationExpectation,
+                 RegistryExpectation, AnyOfExpectation, AllOfExpectation>;
+
+struct Expectation {
+    std::string name;  // shown in the summary; generated when the file gives none
+    std::string path;  // JSON path in the file, for messages
+    Expected what;
+
+    // The expectation's kind-specific part when it is of that kind, else null.
+    template <class Kind>
+    const Kind* As() const {
+        return std::get_if<Kind>(&what);
+    }
 };
 
 // ---- Timeline -----------------------------------------------------------------------------

@@ -10,12 +10,19 @@ namespace orvhost {
 namespace {
 
 void CheckExpectation(const Expectation& expectation, Diagnostics& diagnostics) {
-    if (expectation.atLeastMs && expectation.atMostMs &&
-        *expectation.atLeastMs > *expectation.atMostMs) {
+    if (const auto* duration = expectation.As<DurationExpectation>();
+        duration && duration->atLeastMs && duration->atMostMs &&
+        *duration->atLeastMs > *duration->atMostMs) {
         diagnostics.Add(expectation.path, "the duration's \"atLeastMs\" is above its \"atMostMs\"");
     }
-    for (const Expectation& member : expectation.group) {
-        CheckExpectation(member, diagnostics);
+    const std::vector<Expectation>* group = nullptr;
+    if (const auto* anyOf = expectation.As<AnyOfExpectation>()) {
+        group = &anyOf->group;
+    } else if (const auto* allOf = expectation.As<AllOfExpectation>()) {
+        group = &allOf->group;
+    }
+    for (std::size_t i = 0; group != nullptr && i < group->size(); ++i) {
+        CheckExpectation((*group)[i], diagnostics);
     }
 }
 
