@@ -90,34 +90,41 @@ Json::Value Span(const std::string& name, const char* category, std::uint32_t th
     return event;
 }
 
-std::map<std::uint32_t, Track> NameTracks(const RunResult& result) {
-    std::map<std::uint32_t, Track> tracks;
-    const auto name = [&](std::uint32_t thread, Track track) {
-        auto [slot, added] = tracks.emplace(thread, track);
-        if (!added && track.order < slot->second.order) {
-            slot->second = track;
-        }
-    };
-    name(result.timelineThread, {"orvhost timeline", 0});
+using Tracks = std::map<std::uint32_t, Track>;
+
+// Names the thread's track unless a name of lower order names it already.
+void Name(Tracks& tracks, std::uint32_t thread, Track track) {
+    auto [slot, added] = tracks.emplace(thread, track);
+    if (!added && track.order < slot->second.order) {
+        slot->second = track;
+    }
+}
+
+// The host's own threads, and those the service logs from in a known scope.
+void NameKnownTracks(const RunResult& result, Tracks& tracks) {
+    Name(tracks, result.timelineThread, {"orvhost timeline", 0});
     for (const StepOutcome& step : result.steps) {
         if (step.depth > 0) {
-            name(step.threadId, {"orvhost: step started together", 1});
+            Name(tracks, step.threadId, {"orvhost: step started together", 1});
         }
     }
     for (const EntryCall& call : result.evidence.entryCalls) {
         if (call.entry == "OnStart") {
-            name(call.threadId, {"host: OnStart (service start)", 1});
+            Name(tracks, call.threadId, {"host: OnStart (service start)", 1});
         }
     }
     for (const LogLine& line : result.evidence.lines) {
         for (const ScopeTrack& scope : kScopeTracks) {
             if (line.message.starts_with(scope.scope)) {
-                name(line.threadId, {scope.name, scope.order});
+                Name(tracks, line.threadId, {scope.name, scope.order});
                 break;
             }
         }
     }
-    // Pool threads that log nothing show themselves by what they call.
+}
+
+// Pool threads that log nothing show themselves by what they call.
+void NameCallingTracks(const RunResult& result, Tracks& tracks) {
     constexpr std::pair<const char*, const char*> kControlCalls[] = {
         {"EventManager", "OnServiceControl"},
         {"GeneralAppSettingsAgent", "shutdownInitiated"},
@@ -127,7 +134,7 @@ std::map<std::uint32_t, Track> NameTracks(const RunResult& result) {
     for (const CallRecord& call : result.evidence.calls) {
         for (const auto& [component, operation] : kControlCalls) {
             if (call.component == component && call.operation == operation) {
-                name(call.threadId, {"control pool", 4});
+                Name(tracks, call.threadId, {"control pool", 4});
             }
         }
     }
@@ -136,12 +143,18 @@ std::map<std::uint32_t, Track> NameTracks(const RunResult& result) {
         if (call.operation == "UnInit" &&
             std::find(agents.begin(), agents.end(), call.component) != agents.end() &&
             !tracks.contains(call.threadId)) {
-            name(call.threadId, {"uninit " + call.component, 8});
+            Name(tracks, call.threadId, {"uninit " + call.component, 8});
         }
-        name(call.threadId, {fmt::format("thread {}", call.threadId), 100});
+        Name(tracks, call.threadId, {fmt::format("thread {}", call.threadId), 100});
     }
+}
+
+Tracks NameTracks(const RunResult& result) {
+    Tracks tracks;
+    NameKnownTracks(result, tracks);
+    NameCallingTracks(result, tracks);
     for (const LogLine& line : result.evidence.lines) {
-        name(line.threadId, {fmt::format("thread {}", line.threadId), 100});
+        Name(tracks, line.threadId, {fmt::format("thread {}", line.threadId), 100});
     }
     return tracks;
 }

@@ -176,50 +176,37 @@ void ApplyMachine(const MachineArrangement& machine) {
     }
 }
 
-void ApplyClient(const ClientArrangement& client) {
-    for (const auto& [name, agent] : client.agents) {
-        ApplyAgent(name, agent);
+namespace {
+
+void ApplyRegistration(const RegistrationArrangement& registration) {
+    orv::registration::RegistrationResult result = orvsim::ArrangedRegistration();
+    result.success = registration.success.value_or(result.success);
+    result.errorCode = registration.errorCode.value_or(result.errorCode);
+    orvsim::ArrangeRegistration(result.success, result.errorCode);
+    if (registration.durationMs) {
+        orvsim::ArrangeRegistrationDuration(milliseconds(*registration.durationMs));
     }
-    if (client.registration) {
-        orv::registration::RegistrationResult result = orvsim::ArrangedRegistration();
-        result.success = client.registration->success.value_or(result.success);
-        result.errorCode = client.registration->errorCode.value_or(result.errorCode);
-        orvsim::ArrangeRegistration(result.success, result.errorCode);
-        if (client.registration->durationMs) {
-            orvsim::ArrangeRegistrationDuration(milliseconds(*client.registration->durationMs));
-        }
+}
+
+void ApplyFullInitSignal(const FullInitSignal& arranged) {
+    orvsim::FullInitSignalArrangement signal = orvsim::ArrangedFullInitSignal();
+    signal.enabled = arranged.enabled.value_or(signal.enabled);
+    if (arranged.delayMs) {
+        signal.delay = milliseconds(*arranged.delayMs);
     }
-    if (client.fullInitSignal) {
-        orvsim::FullInitSignalArrangement signal = orvsim::ArrangedFullInitSignal();
-        signal.enabled = client.fullInitSignal->enabled.value_or(signal.enabled);
-        if (client.fullInitSignal->delayMs) {
-            signal.delay = milliseconds(*client.fullInitSignal->delayMs);
-        }
-        orvsim::ArrangeFullInitSignal(signal);
+    orvsim::ArrangeFullInitSignal(signal);
+}
+
+void ApplyUserProcess(const UserProcessBehaviour& behaviour) {
+    orvsim::UserProcessArrangement process;
+    process.datasetEnabled = behaviour.datasetEnabled.value_or(true);
+    if (behaviour.sessionChangeAnswer) {
+        process.sessionChangeAnswer = *behaviour.sessionChangeAnswer;
     }
-    if (client.delayStartAllowed) {
-        orvsim::ArrangeDelayStartAllowed(*client.delayStartAllowed);
-    }
-    if (client.userProcess) {
-        orvsim::UserProcessArrangement process;
-        process.datasetEnabled = client.userProcess->datasetEnabled.value_or(true);
-        if (client.userProcess->sessionChangeAnswer) {
-            process.sessionChangeAnswer = *client.userProcess->sessionChangeAnswer;
-        }
-        orvsim::ArrangeUserProcess(process);
-    }
-    for (const auto& [helper, absent] : client.helpersAbsent) {
-        orvsim::ArrangeMissingInstance(helper, absent);
-    }
-    if (client.serviceVersion) {
-        orvsim::ArrangeServiceVersion(Wide(*client.serviceVersion));
-    }
-    if (client.tagCollectionDurationMs) {
-        orvsim::ArrangeTagCollectionDuration(milliseconds(*client.tagCollectionDurationMs));
-    }
-    if (client.diagnosticsScanDurationMs) {
-        orvsim::ArrangeDiagnosticsScanDuration(milliseconds(*client.diagnosticsScanDurationMs));
-    }
+    orvsim::ArrangeUserProcess(process);
+}
+
+void ApplyThrowsAndDelays(const ClientArrangement& client) {
     for (const ThrowArrangement& arrangement : client.throws) {
         orvsim::ArrangeThrow(arrangement.component, arrangement.operation,
                              arrangement.exception == ThrownException::kBadArrayNewLength
@@ -235,6 +222,39 @@ void ApplyClient(const ClientArrangement& client) {
             orvsim::ArrangeLogDelay(Wide(delay.logMessage), milliseconds(delay.ms), times);
         }
     }
+}
+
+}  // namespace
+
+void ApplyClient(const ClientArrangement& client) {
+    for (const auto& [name, agent] : client.agents) {
+        ApplyAgent(name, agent);
+    }
+    if (client.registration) {
+        ApplyRegistration(*client.registration);
+    }
+    if (client.fullInitSignal) {
+        ApplyFullInitSignal(*client.fullInitSignal);
+    }
+    if (client.delayStartAllowed) {
+        orvsim::ArrangeDelayStartAllowed(*client.delayStartAllowed);
+    }
+    if (client.userProcess) {
+        ApplyUserProcess(*client.userProcess);
+    }
+    for (const auto& [helper, absent] : client.helpersAbsent) {
+        orvsim::ArrangeMissingInstance(helper, absent);
+    }
+    if (client.serviceVersion) {
+        orvsim::ArrangeServiceVersion(Wide(*client.serviceVersion));
+    }
+    if (client.tagCollectionDurationMs) {
+        orvsim::ArrangeTagCollectionDuration(milliseconds(*client.tagCollectionDurationMs));
+    }
+    if (client.diagnosticsScanDurationMs) {
+        orvsim::ArrangeDiagnosticsScanDuration(milliseconds(*client.diagnosticsScanDurationMs));
+    }
+    ApplyThrowsAndDelays(client);
     for (const std::string& slot : client.emptyHelperSlots) {
         orvsim::ArrangeEmptyHelperSlot(slot);
     }

@@ -328,6 +328,23 @@ MachineArrangement Machine(const JsonNode& node, bool midRun) {
     return machine;
 }
 
+// A list of names, each one of `table`.
+template <class Table>
+std::vector<std::string> NamesOf(const JsonNode& node, const Table& table) {
+    std::vector<std::string> list;
+    if (auto elements = node.Array()) {
+        for (const JsonNode& element : *elements) {
+            auto name = element.String();
+            if (name && Contains(table, *name)) {
+                list.push_back(*name);
+            } else if (name) {
+                element.Expected("one of " + ListOf(table));
+            }
+        }
+    }
+    return list;
+}
+
 ClientArrangement Client(const JsonNode& node) {
     JsonObject object(node);
     ClientArrangement client;
@@ -346,15 +363,8 @@ ClientArrangement Client(const JsonNode& node) {
              [](const JsonNode& n) { return n.Bool(); });
     Optional(object, "userProcess", client.userProcess, UserProcess);
     if (auto absent = object.Take("absentHelpers")) {
-        if (auto elements = absent->Array()) {
-            for (const JsonNode& element : *elements) {
-                auto name = element.String();
-                if (name && Contains(names::Helpers(), *name)) {
-                    client.helpersAbsent[*name] = true;
-                } else if (name) {
-                    element.Expected("one of " + ListOf(names::Helpers()));
-                }
-            }
+        for (const std::string& name : NamesOf(*absent, names::Helpers())) {
+            client.helpersAbsent[name] = true;
         }
     }
     Optional(object, "serviceVersion", client.serviceVersion,
@@ -368,16 +378,7 @@ ClientArrangement Client(const JsonNode& node) {
         client.delays = DelayList(*delays);
     }
     if (auto slots = object.Take("emptyHelperSlots")) {
-        if (auto elements = slots->Array()) {
-            for (const JsonNode& element : *elements) {
-                auto name = element.String();
-                if (name && Contains(names::HelperSlots(), *name)) {
-                    client.emptyHelperSlots.push_back(*name);
-                } else if (name) {
-                    element.Expected("one of " + ListOf(names::HelperSlots()));
-                }
-            }
-        }
+        client.emptyHelperSlots = NamesOf(*slots, names::HelperSlots());
     }
     object.RejectUnknown();
     return client;

@@ -72,6 +72,44 @@ void Repeat(Group& group, std::size_t times) {
     group.last = repeated;
 }
 
+// Reads the element of `pattern` at `i` into `groups`, leaving `i` at its last character; why
+// it exceeds a bound, or empty.
+std::string ReadElement(const std::string& pattern, std::size_t& i, std::vector<Group>& groups) {
+    const char c = pattern[i];
+    std::size_t end = i;
+    if (c == '\\') {
+        ++i;
+        Element(groups.back(), 1);
+    } else if (c == '[') {
+        i = ClassEnd(pattern, i);
+        Element(groups.back(), 1);
+    } else if (c == '(') {
+        if (groups.size() > kMaxPatternDepth) {
+            return fmt::format("a regular expression may nest at most {} groups", kMaxPatternDepth);
+        }
+        groups.emplace_back();
+    } else if (c == ')' && groups.size() > 1) {
+        const std::size_t inner = groups.back().size;
+        groups.pop_back();
+        Element(groups.back(), inner + 1);
+    } else if (c == '*' || c == '+' || c == '?') {
+        Repeat(groups.back(), 1);
+    } else if (c == '{' && CountedRepeat(pattern, i, end)) {
+        const std::size_t times = *CountedRepeat(pattern, i, end);
+        if (times > kMaxPatternRepeat) {
+            return fmt::format("a regular expression may repeat at most {} times",
+                               kMaxPatternRepeat);
+        }
+        Repeat(groups.back(), times);
+        i = end;
+    } else if (c == '|') {
+        groups.back().last = 0;
+    } else {
+        Element(groups.back(), 1);
+    }
+    return {};
+}
+
 // Why the pattern exceeds a bound; empty when it does not. Unbalanced or malformed patterns
 // pass here and are left to the compiler to report.
 std::string BoundExceeded(const std::string& pattern) {
@@ -81,38 +119,8 @@ std::string BoundExceeded(const std::string& pattern) {
     }
     std::vector<Group> groups(1);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        std::size_t end = i;
-        if (c == '\\') {
-            ++i;
-            Element(groups.back(), 1);
-        } else if (c == '[') {
-            i = ClassEnd(pattern, i);
-            Element(groups.back(), 1);
-        } else if (c == '(') {
-            if (groups.size() > kMaxPatternDepth) {
-                return fmt::format("a regular expression may nest at most {} groups",
-                                   kMaxPatternDepth);
-            }
-            groups.emplace_back();
-        } else if (c == ')' && groups.size() > 1) {
-            const std::size_t inner = groups.back().size;
-            groups.pop_back();
-            Element(groups.back(), inner + 1);
-        } else if (c == '*' || c == '+' || c == '?') {
-            Repeat(groups.back(), 1);
-        } else if (c == '{' && CountedRepeat(pattern, i, end)) {
-            const std::size_t times = *CountedRepeat(pattern, i, end);
-            if (times > kMaxPatternRepeat) {
-                return fmt::format("a regular expression may repeat at most {} times",
-                                   kMaxPatternRepeat);
-            }
-            Repeat(groups.back(), times);
-            i = end;
-        } else if (c == '|') {
-            groups.back().last = 0;
-        } else {
-            Element(groups.back(), 1);
+        if (std::string exceeded = ReadElement(pattern, i, groups); !exceeded.empty()) {
+            return exceeded;
         }
         std::size_t total = 0;
         for (const Group& group : groups) {
