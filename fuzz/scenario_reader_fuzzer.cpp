@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "host/scenario_parser.h"
+#include "host/scenario/scenario_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "host/default_scenario.h"
-#include "host/report_writer.h"
-#include "host/run_summary.h"
-#include "host/scenario_parser.h"
-#include "host/scenario_runner.h"
-#include "host/timeline_writer.h"
+#include "host/report/report_writer.h"
+#include "host/report/run_summary.h"
+#include "host/report/timeline_writer.h"
+#include "host/run/scenario_runner.h"
+#include "host/scenario/scenario_parser.h"
 
 namespace orvhost {
 

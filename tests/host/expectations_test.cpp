@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "host/expectations.h"
-#include "host/scenario_parser.h"
+#include "host/run/expectations.h"
+#include "host/scenario/scenario_parser.h"
 #include "winapi/control/machine_control.h"
 
 namespace orvhost {

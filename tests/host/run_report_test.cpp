@@ -7,10 +7,10 @@
 #include <map>
 #include <string>
 
-#include "host/report_writer.h"
-#include "host/run_facts.h"
-#include "host/run_summary.h"
-#include "host/timeline_writer.h"
+#include "host/report/report_writer.h"
+#include "host/report/run_facts.h"
+#include "host/report/run_summary.h"
+#include "host/report/timeline_writer.h"
 #include "winapi/control/machine_control.h"
 
 namespace orvhost {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scenario_parser.h"
+#include "host/scenario/scenario_parser.h"
 #include "manual_examples.h"
 
 namespace orvhost {
@@ -71,13 +71,15 @@ TEST(ScenarioParserTest, ReadsDefaultsNamesHexCodesAndTimesBeyond2100) {
     const std::vector<Step>& steps = result.scenario->timeline;
     ASSERT_THAT(steps, SizeIs(7));
     EXPECT_TRUE(steps[0].until->onlyNew) << "an until counts new evidence by default";
-    EXPECT_FALSE(steps[2].condition->onlyNew) << "a waitFor counts all evidence by default";
-    EXPECT_FALSE(steps[3].steps.at(1).after->onlyNew) << "an after counts all evidence by default";
+    EXPECT_FALSE(steps[2].As<WaitForStep>()->condition.onlyNew)
+        << "a waitFor counts all evidence by default";
+    EXPECT_FALSE(steps[3].As<TogetherStep>()->steps.at(1).after->onlyNew)
+        << "an after counts all evidence by default";
     EXPECT_EQ(steps[1].name, "control 15 (preshutdown)") << "unnamed steps get a name";
-    EXPECT_EQ(steps[4].control, 0xFFFFFFFFu);
-    EXPECT_EQ(steps[5].control, 220u);
-    EXPECT_EQ(steps[5].eventType, 0x8013u);
-    EXPECT_EQ(steps[6].newTimeMs, 7258118400000);
+    EXPECT_EQ(steps[4].As<ControlStep>()->code, 0xFFFFFFFFu);
+    EXPECT_EQ(steps[5].As<ControlStep>()->code, 220u);
+    EXPECT_EQ(steps[5].As<ControlStep>()->eventType, 0x8013u);
+    EXPECT_EQ(steps[6].As<TimeChangeStep>()->newTimeMs, 7258118400000);
 
     // Moves that leave the clock's range only together are fine when they come back.
     EXPECT_THAT(Load(Steps(TenYearMoves(8) + "," + TenYearMoves(1, "-"))).errors, IsEmpty());
@@ -118,11 +120,13 @@ TEST(ScenarioParserTest, ReadsEachArrangementWithItsDefaults) {
         {Top(R"("client": {"delays": [{"log": "S::W: Waiting", "ms": 5, "times": "always"}]})"),
          delay, "||S::W: Waiting|5|always"},
         {Steps(R"({"do": "arrange", "client": {"delays": [{"call": "A::Start", "ms": 0}]}})"),
-         [](const Scenario& s) { return Of(s.timeline.at(0).client->delays.at(0)); },
+         [](const Scenario& s) {
+             return Of(s.timeline.at(0).As<ArrangeStep>()->client->delays.at(0));
+         },
          "A|Start||0|1"},
         // A refused thread reports EAGAIN; a COM call fails with E_FAIL unless told otherwise.
         {Steps(R"({"do": "fail", "call": "CreateThread", "times": 1})"),
-         [](const Scenario& s) { return Of(*s.timeline.at(0).failure); },
+         [](const Scenario& s) { return Of(s.timeline.at(0).As<FailStep>()->failure); },
          "CreateThread|11|1|any|0"},
         {Top(R"("machine": {"failures": [{"call": "CoInitializeEx", "times": "always"}]})"),
          [](const Scenario& s) { return Of(s.machine.failures.at(0)); },
@@ -132,7 +136,9 @@ TEST(ScenarioParserTest, ReadsEachArrangementWithItsDefaults) {
          thrown, "ORVCore|OnServiceStop|runtime_error|1"},
         {Steps(
              R"({"do": "arrange", "client": {"throws": [{"call": "P::Notify", "exception": "runtime_error", "times": 3}]}})"),
-         [](const Scenario& s) { return Of(s.timeline.at(0).client->throws.at(0)); },
+         [](const Scenario& s) {
+             return Of(s.timeline.at(0).As<ArrangeStep>()->client->throws.at(0));
+         },
          "P|Notify|runtime_error|3"},
     };
     for (const Read& row : reads) {

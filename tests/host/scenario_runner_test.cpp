@@ -15,13 +15,13 @@
 #include <thread>
 
 #include "host/cli.h"
-#include "host/machine_setup.h"
-#include "host/report_writer.h"
-#include "host/run_summary.h"
-#include "host/scenario_parser.h"
-#include "host/scenario_runner.h"
-#include "host/step_runner.h"
-#include "host/timeline_writer.h"
+#include "host/report/report_writer.h"
+#include "host/report/run_summary.h"
+#include "host/report/timeline_writer.h"
+#include "host/run/machine_setup.h"
+#include "host/run/scenario_runner.h"
+#include "host/run/step_runner.h"
+#include "host/scenario/scenario_parser.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"
 #include "winapi/control/machine_control.h"
@@ -234,10 +234,9 @@ TEST_F(HostOrderTest, AClockMoveBeyondWhatTheClockHoldsCannotBeCarriedOut) {
     Evidence evidence;
     StepRunner runner(*host_, evidence, 60000, [](const std::string&, int) {});
     Step move;
-    move.kind = StepKind::kClockChange;
+    move.action = ClockChangeStep{.deltaMs = 3650LL * 24 * 3600 * 1000};
     move.name = "ten years on";
     move.path = "$.timeline[0]";
-    move.deltaMs = 3650LL * 24 * 3600 * 1000;
     runner.Run(std::vector<Step>(30, move));
     ASSERT_TRUE(runner.Error().has_value());
     EXPECT_THAT(*runner.Error(), HasSubstr("the machine's clock"));
