@@ -87,8 +87,12 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
             ORV::g_log.d(L"%s: ORV diagnostics completed", kScope);
         }
     } else if (control == kMaintenance) {
-        const bool isArm64 = ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() ==
-                             PROCESSOR_ARCHITECTURE_ARM64;
+        // Read under the helper factory's lock: a stop's release of the factory deletes the
+        // provider.
+        const bool isArm64 = WithHelperFactory([](orv::ORVHelperFactory&) {
+            return ORV::DeviceInfoProvider::GetInstance()->GetCPUArchitecture() ==
+                   PROCESSOR_ARCHITECTURE_ARM64;
+        });
         // The app-and-tag collection may be absent; then there are no tags to refresh.
         if (AppAndTagCollection* tags = AppAndTagCollection::GetInstance(); tags != nullptr) {
             tags->RefreshTags(_hStopEvent, isArm64);
