@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "base/scoped_generic.h"
 #include "platform/common_base/orv_agent.h"
 #include "sim/client/full_init_announcer.h"
 #include "sim/client/owned_instance.h"
@@ -23,10 +24,7 @@ Agent* GetAgentInstance(std::string_view component, OwnedInstance<Agent>& slot, 
 // full-init announcer that this agent's Init has been tried, also when it throws.
 template <class BaseInit>
 bool TrackedInit(const IORVAgent* agent, BaseInit&& baseInit) {
-    struct Tried {
-        const IORVAgent* agent;
-        ~Tried() { AgentInitTried(agent); }
-    } tried{agent};
+    const orvbase::ScopeExit tried([agent] { AgentInitTried(agent); });
     return baseInit();
 }
 
