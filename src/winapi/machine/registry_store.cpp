@@ -124,6 +124,14 @@ LSTATUS Registry::Resolve(HKEY key, REGSAM needed, OpenKeyRef* out) const {
     return (out->access & needed) != 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
+LSTATUS Registry::ResolvePath(HKEY base, const wchar_t* subkey, KeyPtr* out) const {
+    OpenKeyRef ref;
+    if (const LSTATUS status = Resolve(base, &ref); status != ERROR_SUCCESS) {
+        return status;
+    }
+    return Walk(ref.key, subkey == nullptr ? L"" : subkey, out);
+}
+
 LSTATUS Registry::Walk(const KeyPtr& base, std::wstring_view path, KeyPtr* out) const {
     const auto parts = SplitPath(path);
     if (!parts) {
@@ -177,13 +185,8 @@ LSTATUS Registry::OpenKey(HKEY base, const wchar_t* subkey, REGSAM access, HKEY*
         return ERROR_INVALID_PARAMETER;
     }
     tsa::MutexLock lock(mu_);
-    OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(base, &ref); status != ERROR_SUCCESS) {
-        return status;
-    }
     KeyPtr key;
-    if (const LSTATUS status = Walk(ref.key, subkey == nullptr ? L"" : subkey, &key);
-        status != ERROR_SUCCESS) {
+    if (const LSTATUS status = ResolvePath(base, subkey, &key); status != ERROR_SUCCESS) {
         return status;
     }
     *result = AddHandle(std::move(key), access);
@@ -265,12 +268,8 @@ LSTATUS Registry::DeleteKey(HKEY base, const wchar_t* subkey) {
         return ERROR_INVALID_PARAMETER;
     }
     tsa::MutexLock lock(mu_);
-    OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(base, &ref); status != ERROR_SUCCESS) {
-        return status;
-    }
     KeyPtr key;
-    if (const LSTATUS status = Walk(ref.key, subkey, &key); status != ERROR_SUCCESS) {
+    if (const LSTATUS status = ResolvePath(base, subkey, &key); status != ERROR_SUCCESS) {
         return status;
     }
     if (key->parent == nullptr || !key->subkeys.empty()) {
@@ -282,15 +281,11 @@ LSTATUS Registry::DeleteKey(HKEY base, const wchar_t* subkey) {
 
 LSTATUS Registry::DeleteTree(HKEY base, const wchar_t* subkey) {
     tsa::MutexLock lock(mu_);
-    OpenKeyRef ref;
-    if (const LSTATUS status = Resolve(base, &ref); status != ERROR_SUCCESS) {
+    KeyPtr key;
+    if (const LSTATUS status = ResolvePath(base, subkey, &key); status != ERROR_SUCCESS) {
         return status;
     }
     if (subkey != nullptr && *subkey != L'\0') {
-        KeyPtr key;
-        if (const LSTATUS status = Walk(ref.key, subkey, &key); status != ERROR_SUCCESS) {
-            return status;
-        }
         if (key->parent == nullptr) {
             return ERROR_ACCESS_DENIED;
         }
@@ -299,15 +294,15 @@ LSTATUS Registry::DeleteTree(HKEY base, const wchar_t* subkey) {
     }
     // No subkey: empty the key itself, keeping it.
     std::vector<KeyPtr> children;
-    for (const auto& [folded, child] : ref.key->subkeys) {
+    for (const auto& [folded, child] : key->subkeys) {
         children.push_back(child);
     }
     for (const KeyPtr& child : children) {
         RemoveSubtree(child);
     }
-    if (!ref.key->values.empty()) {
-        ref.key->values.clear();
-        Fire(*ref.key, REG_NOTIFY_CHANGE_LAST_SET);
+    if (!key->values.empty()) {
+        key->values.clear();
+        Fire(*key, REG_NOTIFY_CHANGE_LAST_SET);
     }
     return ERROR_SUCCESS;
 }

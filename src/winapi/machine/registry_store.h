@@ -92,6 +92,8 @@ class Registry {
     LSTATUS Resolve(HKEY key, REGSAM needed, OpenKeyRef* out) const REQUIRES(mu_);
     KeyPtr Root(HKEY root) const REQUIRES(mu_);
     KeyPtr RootOrThrow(HKEY root) const REQUIRES(mu_);
+    // Resolve, then the key `subkey` names below it (the key itself for null or "").
+    LSTATUS ResolvePath(HKEY base, const wchar_t* subkey, KeyPtr* out) const REQUIRES(mu_);
     LSTATUS Walk(const KeyPtr& base, std::wstring_view path, KeyPtr* out) const REQUIRES(mu_);
     LSTATUS WalkOrCreate(const KeyPtr& base, std::wstring_view path, KeyPtr* out, bool* created)
         REQUIRES(mu_);
