@@ -1,6 +1,7 @@
 #include "orvsvc/console_run.h"
 
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,7 @@ namespace orvsvc {
 namespace {
 
 constexpr wchar_t kLogFile[] = L"OrvService.log";
+constexpr wchar_t kLogDirVariable[] = L"ORV_LOG_DIR";
 constexpr std::chrono::milliseconds kLogPoll{200};
 // Windows ends the process a few seconds after a close, logoff or shutdown event whatever the
 // handler does; the handler holds it that long for OnStop (which takes at least 2 s).
@@ -58,6 +60,22 @@ bool Call(const wchar_t* name, const std::function<void()>& entry) {
     return false;
 }
 
+// Where the library writes its log: the folder ORV_LOG_DIR names, else the current one.
+std::filesystem::path LogFilePath() {
+    std::wstring folder(MAX_PATH, L'\0');
+    DWORD length =
+        GetEnvironmentVariableW(kLogDirVariable, folder.data(), static_cast<DWORD>(folder.size()));
+    if (length >= folder.size()) {  // too small: `length` is the size it needs
+        folder.resize(length);
+        length = GetEnvironmentVariableW(kLogDirVariable, folder.data(), length);
+    }
+    if (length == 0 || length >= folder.size()) {
+        return kLogFile;
+    }
+    folder.resize(length);
+    return std::filesystem::path(folder) / kLogFile;
+}
+
 // Returns what to print: why the service stops.
 std::wstring WaitForStopRequest(const ConsoleStop& stop, const ConsoleOptions& options,
                                 std::chrono::steady_clock::time_point began) {
@@ -86,7 +104,7 @@ int RunInConsole(const ConsoleOptions& options) {
     bool clean = true;
     {
         const LogTail tail(
-            kLogFile, [](std::string_view line) { PrintUtf8Line(line); }, kLogPoll);
+            LogFilePath(), [](std::string_view line) { PrintUtf8Line(line); }, kLogPoll);
         // After a failed start OnStop still runs, to release what the library set up.
         clean = Call(L"OnStart", [] { OnStart(nullptr); });
         PrintErrorLine(clean ? WaitForStopRequest(stop, options, began) : L"orvsvc: stopping");

@@ -5,8 +5,9 @@
 // OnStart(nullptr) on the calling thread (it may block through the out-of-box wait), then a
 // wait for Ctrl+C, Ctrl+Break, the console closing or `stopAfter`, then OnStop. A stop asked for
 // while OnStart runs comes once it has returned; `stopAfter` counts from the call. The library
-// writes OrvService.log in the current directory; while the service runs, the lines it adds
-// are copied to stdout. Messages of the console run itself go to stderr.
+// writes OrvService.log in the folder ORV_LOG_DIR names, else in the current directory; while
+// the service runs, the lines it adds are copied to stdout. Messages of the console run itself
+// go to stderr.
 
 #include <chrono>
 #include <optional>

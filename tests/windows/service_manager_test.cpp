@@ -199,9 +199,10 @@ TEST_F(ServiceRunTest, RunsTakesControlsStopsRestartsInANewProcessAndUninstalls)
 
 class HostConsoleTest : public ServiceManagerTest {};
 
-// The console run writes its OrvService.log into its working directory: a fresh one, so that
-// the service's own log beside the host stays apart. Which arguments are refused is
-// CommandLineTest's; here, that a refusal reaches the exit code.
+// The console run writes its OrvService.log into the folder ORV_LOG_DIR names, inside a fresh
+// working directory, so that the service's own log beside the host stays apart; the console
+// must follow the log there. Which arguments are refused is CommandLineTest's; here, that a
+// refusal reaches the exit code.
 TEST_F(HostConsoleTest, RunsTheLibraryUntilStopAfterCopyingItsLogAndRefusesBadArguments) {
     struct Directory {
         std::filesystem::path path = std::filesystem::temp_directory_path() /
@@ -220,6 +221,16 @@ TEST_F(HostConsoleTest, RunsTheLibraryUntilStopAfterCopyingItsLogAndRefusesBadAr
     EXPECT_EQ(refused.exitCode, 2ul) << refused.Describe();
     EXPECT_NE(refused.output.find("usage: orvsvc"), std::string::npos) << refused.Describe();
 
+    const std::filesystem::path logs = directory.path / "logs";
+    std::filesystem::create_directories(logs, failed);
+    ASSERT_FALSE(failed) << "cannot make " << logs.string() << ": " << failed.message();
+    struct LogDirVariable {  // the child inherits it; later tests must not
+        explicit LogDirVariable(const std::filesystem::path& folder) {
+            SetEnvironmentVariableW(L"ORV_LOG_DIR", folder.c_str());
+        }
+        ~LogDirVariable() { SetEnvironmentVariableW(L"ORV_LOG_DIR", nullptr); }
+    } logDir(logs);
+
     constexpr auto kStopAfter = 4s;
     const HostRun run = RunHost(L"console --stop-after " + std::to_wstring(kStopAfter.count()),
                                 directory.path, 120s);
@@ -228,7 +239,10 @@ TEST_F(HostConsoleTest, RunsTheLibraryUntilStopAfterCopyingItsLogAndRefusesBadAr
     EXPECT_GE(run.elapsed, kStopAfter) << "stopped before --stop-after: " << run.Describe();
     EXPECT_TRUE(ContainsInOrder(SplitLines(run.output),
                                 {lines::kWorkerStart, lines::kStopping, lines::kCleanupExit,
-                                 lines::kStopped, lines::kStopWaitDone}));
+                                 lines::kStopped, lines::kStopWaitDone}))
+        << run.Describe();
+    EXPECT_TRUE(std::filesystem::exists(logs / "OrvService.log"));
+    EXPECT_FALSE(std::filesystem::exists(directory.path / "OrvService.log"));
 }
 
 }  // namespace
