@@ -32,7 +32,8 @@ else()
 
   install(TARGETS orvservice orvsim orvwinapi LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(TARGETS orvhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  set(ORV_SERVICE_LOCATION ${CMAKE_INSTALL_LIBDIR}/liborvservice.so)
+  set(ORV_SERVICE_LOCATION ${CMAKE_INSTALL_LIBDIR}/liborvservice.so.${PROJECT_VERSION})
+  set(ORV_SERVICE_SONAME liborvservice.so.${PROJECT_VERSION_MAJOR})
   set(ORV_SERVICE_IMPLIB "")
 endif()
 

@@ -3,7 +3,7 @@
 # the consumer project against the package. For Windows (WINDOWS true) the consumer is
 # cross-built with the build's toolchain and every program runs under Wine (WINE_RUN).
 # cmake -DBUILD_DIR=... -DCONSUMER_DIR=... -DLIBDIR=... -DWORK_DIR=... -DCXX=... -DGENERATOR=...
-#       -DBUILD_TYPE=... -DCXX_FLAGS=... -DJSONCPP_INCLUDE=...
+#       -DBUILD_TYPE=... -DCXX_FLAGS=... -DJSONCPP_INCLUDE=... -DVERSION=... -DVERSION_MAJOR=...
 #       [-DWINDOWS=1 -DTOOLCHAIN=... -DWINDOWS_DEPS=... -DWINE_RUN=...] -P install_test.cmake
 
 # Runs in WORK_DIR, where the service and orvhost write their logs.
@@ -39,7 +39,8 @@ if(WINDOWS)
   # Windows has the Win32 names itself.
   list(APPEND private include/orvservice/winapi/win32)
 else()
-  list(APPEND expected bin/orvhost ${LIBDIR}/liborvservice.so ${LIBDIR}/liborvsim.so
+  list(APPEND expected bin/orvhost ${LIBDIR}/liborvservice.so ${LIBDIR}/liborvservice.so.${VERSION_MAJOR}
+       ${LIBDIR}/liborvservice.so.${VERSION} ${LIBDIR}/liborvsim.so
        ${LIBDIR}/liborvwinapi.so share/orvservice/scenarios/startup-ready-machine.json
        share/doc/orvservice/scenarios.md)
 endif()
