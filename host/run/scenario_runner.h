@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "host/run/expectations.h"
+#include "host/expectations/expectation.h"
 #include "host/run/step_runner.h"
-#include "host/scenario/scenario_model.h"
+#include "host/scenario/scenario.h"
 
 namespace orvhost {
 

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "host/run/matchers.h"
-#include "host/run/step_actions.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"
 
@@ -35,40 +34,6 @@ std::string DescribeCondition(const Condition& condition) {
         what += fmt::format(" {} times", condition.count);
     }
     return what + (condition.onlyNew ? " (new)" : "");
-}
-
-std::string_view TypeName(ThrownException exception) {
-    return exception == ThrownException::kBadArrayNewLength ? "std::bad_array_new_length"
-                                                            : "std::runtime_error";
-}
-
-// Whether what escaped the entry point is what the step expected; says why not in `detail`.
-bool JudgeEscape(const char* entry, const std::optional<ThrownException>& expected,
-                 const std::optional<std::string>& escaped, std::string& detail) {
-    if (escaped && !expected) {
-        detail = fmt::format("{} let an exception escape: {}", entry, *escaped);
-        return false;
-    }
-    if (expected && !escaped) {
-        detail = fmt::format("{} was expected to let {} escape, but returned normally", entry,
-                             TypeName(*expected));
-        return false;
-    }
-    if (expected && !escaped->starts_with(TypeName(*expected))) {
-        detail = fmt::format("{} was expected to let {} escape, but let escape {}", entry,
-                             TypeName(*expected), *escaped);
-        return false;
-    }
-    return true;
-}
-
-// The machine time a step's action takes by itself.
-std::int64_t MachineTimeOf(const StepAction& action) {
-    if (const auto* pause = std::get_if<PauseStep>(&action)) {
-        return pause->durationMs;
-    }
-    const auto* advance = std::get_if<AdvanceClockStep>(&action);
-    return advance ? advance->durationMs : 0;
 }
 
 }  // namespace
@@ -114,11 +79,38 @@ void StepRunner::StopIfRunning() {
     deadline_.reset();
 }
 
-template <class Kind>
-bool StepRunner::Perform(const Step&, const Kind& action, int, const Marks&, StepOutcome&) {
-    Act(host_, action);
-    return true;
-}
+class StepRunner::Context final : public StepContext {
+  public:
+    Context(StepRunner& runner, const Step& step, int depth, const Marks& marks,
+            StepOutcome& outcome)
+        : runner_(runner), step_(step), depth_(depth), marks_(marks), outcome_(outcome) {}
+
+    ServiceHost& Host() override { return runner_.host_; }
+    std::int64_t TimeoutMs() const override { return runner_.TimeoutOf(step_); }
+    void Fail(std::string detail) override { outcome_.detail = std::move(detail); }
+    bool WaitFor(const Condition& condition) override {
+        return runner_.Wait(condition, marks_, TimeoutMs(), outcome_);
+    }
+    bool CheckNow(const std::vector<Expectation>& expectations) override {
+        return runner_.CheckNow(step_, expectations, outcome_);
+    }
+    bool RunTogether(const std::vector<Step>& steps) override {
+        return runner_.RunTogether(steps, depth_);
+    }
+    void StartCalled() override {
+        if (depth_ > 0) {
+            runner_.StartCame();
+        }
+    }
+    bool AwaitGroupStarts() override { return runner_.AwaitGroupStarts(step_, outcome_); }
+
+  private:
+    StepRunner& runner_;
+    const Step& step_;
+    const int depth_;
+    const Marks& marks_;
+    StepOutcome& outcome_;
+};
 
 bool StepRunner::RunStep(const Step& step, int depth) {
     announce_(step.name, depth);
@@ -141,9 +133,7 @@ bool StepRunner::RunStep(const Step& step, int depth) {
             Sleep(static_cast<DWORD>(step.delayMs));
         }
         acted = true;
-        outcome.ok = std::visit(
-            [&](const auto& action) { return Perform(step, action, depth, marks, outcome); },
-            step.action);
+        outcome.ok = Act(step, depth, marks, outcome);
         if (outcome.ok && step.until) {
             outcome.ok = Wait(*step.until, marks, TimeoutOf(step), outcome);
         }
@@ -166,63 +156,43 @@ void StepRunner::StartCame() {
     startsCame_.NotifyAll();
 }
 
-bool StepRunner::Perform(const Step& step, const StopStep& stop, int, const Marks&,
-                         StepOutcome& outcome) {
+bool StepRunner::Act(const Step& step, int depth, const Marks& marks, StepOutcome& outcome) {
+    Context context(*this, step, depth, marks, outcome);
+    return std::visit([&](const auto& kind) { return kind.Act(context); }, step.action);
+}
+
+bool StepRunner::AwaitGroupStarts(const Step& step, StepOutcome& outcome) {
     const milliseconds timeout(TimeoutOf(step));
-    {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        tsa::MutexLock lock(mutex_);
-        while (startsToCome_ > 0) {
-            if (!startsCame_.WaitUntil(mutex_, deadline) &&
-                std::chrono::steady_clock::now() >= deadline) {
-                outcome.detail = fmt::format(
-                    "OnStop was not called: the group's start did not call OnStart within {} ms",
-                    timeout.count());
-                return false;
-            }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    tsa::MutexLock lock(mutex_);
+    while (startsToCome_ > 0) {
+        if (!startsCame_.WaitUntil(mutex_, deadline) &&
+            std::chrono::steady_clock::now() >= deadline) {
+            outcome.detail = fmt::format(
+                "OnStop was not called: the group's start did not call OnStart within {} ms",
+                timeout.count());
+            return false;
         }
     }
-    StopResult stopped = host_.Stop(timeout);
-    if (stopped.refused) {
-        outcome.detail = *stopped.refused;
-        return false;
-    }
-    return JudgeEscape("OnStop", stop.escapes, stopped.escaped, outcome.detail);
+    return true;
 }
 
-bool StepRunner::Perform(const Step& step, const StartStep& start, int depth, const Marks&,
-                         StepOutcome& outcome) {
-    auto ended = host_.Start(start.escapes.has_value());
-    if (depth > 0) {
-        StartCame();
-    }
-    if (!start.escapes) {
-        return true;  // OnStart runs on; an escape from it fails the run at its end
-    }
-    // The step waits for OnStart to end, so that it can tell whether the exception came.
-    if (ended.wait_for(milliseconds(TimeoutOf(step))) != std::future_status::ready) {
-        outcome.detail = "OnStart did not return within the step's time-out";
-        return false;
-    }
-    return JudgeEscape("OnStart", start.escapes, ended.get(), outcome.detail);
-}
-
-bool StepRunner::Perform(const Step&, const TogetherStep& group, int depth, const Marks&,
-                         StepOutcome&) {
+bool StepRunner::RunTogether(const std::vector<Step>& steps, int depth) {
     {
         tsa::MutexLock lock(mutex_);
-        startsToCome_ = static_cast<int>(
-            std::count_if(group.steps.begin(), group.steps.end(),
-                          [](const Step& inner) { return inner.As<StartStep>() != nullptr; }));
+        startsToCome_ =
+            static_cast<int>(std::count_if(steps.begin(), steps.end(), [](const Step& inner) {
+                return inner.As<StartStep>() != nullptr;
+            }));
     }
-    std::latch ready(static_cast<std::ptrdiff_t>(group.steps.size()));
-    std::vector<char> results(group.steps.size(), 0);
+    std::latch ready(static_cast<std::ptrdiff_t>(steps.size()));
+    std::vector<char> results(steps.size(), 0);
     std::vector<std::thread> threads;
-    threads.reserve(group.steps.size());
-    for (std::size_t i = 0; i < group.steps.size(); ++i) {
+    threads.reserve(steps.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
         threads.emplace_back([&, i] {
             ready.arrive_and_wait();  // all threads exist before any step acts
-            results[i] = RunStep(group.steps[i], depth + 1) ? 1 : 0;
+            results[i] = RunStep(steps[i], depth + 1) ? 1 : 0;
         });
     }
     for (std::thread& thread : threads) {
@@ -231,18 +201,13 @@ bool StepRunner::Perform(const Step&, const TogetherStep& group, int depth, cons
     return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
 }
 
-bool StepRunner::Perform(const Step& step, const WaitForStep& wait, int, const Marks& marks,
-                         StepOutcome& outcome) {
-    return Wait(wait.condition, marks, TimeoutOf(step), outcome);
-}
-
-bool StepRunner::Perform(const Step& step, const CheckStep& check, int, const Marks&,
-                         StepOutcome& outcome) {
+bool StepRunner::CheckNow(const Step& step, const std::vector<Expectation>& expectations,
+                          StepOutcome& outcome) {
     const Snapshot snapshot = TakeSnapshot(evidence_, host_);
     const std::string where = fmt::format("step \"{}\" ({})", step.name, step.path);
     bool all = true;
     std::vector<ExpectationResult> results;
-    for (const Expectation& expectation : check.expectations) {
+    for (const Expectation& expectation : expectations) {
         results.push_back(Evaluate(expectation, snapshot, where));
         all = all && results.back().met;
     }

@@ -16,9 +16,9 @@
 
 #include "base/annotated_mutex.h"
 #include "host/run/evidence.h"
-#include "host/run/expectations.h"
 #include "host/run/service_host.h"
-#include "host/scenario/scenario_model.h"
+#include "host/scenario/scenario.h"
+#include "host/steps/step_context.h"
 
 namespace orvhost {
 
@@ -65,26 +65,16 @@ class StepRunner {
         std::uint64_t publications = 0;
     };
 
+    // What a step acts through: the runner, with the step it acts for (step_runner.cpp).
+    class Context;
+
     bool RunStep(const Step& step, int depth);
-    // The action of each kind of step; false (with outcome.detail) when it failed. A start
-    // and a stop judge what escaped the entry point against their "escapes"; a stop first
-    // waits for its group's start, and fails when OnStop could not be called.
-    bool Perform(const Step& step, const StartStep& start, int depth, const Marks& marks,
-                 StepOutcome& outcome);
-    bool Perform(const Step& step, const StopStep& stop, int depth, const Marks& marks,
-                 StepOutcome& outcome);
-    bool Perform(const Step& step, const WaitForStep& wait, int depth, const Marks& marks,
-                 StepOutcome& outcome);
-    bool Perform(const Step& step, const CheckStep& check, int depth, const Marks& marks,
-                 StepOutcome& outcome);
-    bool Perform(const Step& step, const TogetherStep& group, int depth, const Marks& marks,
-                 StepOutcome& outcome);
-    // Every other kind acts on the machine, the bus or the service (step_actions.h).
-    template <class Kind>
-    bool Perform(const Step& step, const Kind& action, int depth, const Marks& marks,
-                 StepOutcome& outcome);
+    bool Act(const Step& step, int depth, const Marks& marks, StepOutcome& outcome);
+    bool RunTogether(const std::vector<Step>& steps, int depth);
+    bool AwaitGroupStarts(const Step& step, StepOutcome& outcome);
+    bool CheckNow(const Step& step, const std::vector<Expectation>& expectations,
+                  StepOutcome& outcome);
     void StartCame() EXCLUDES(mutex_);
-    bool Check(const Step& step);
     bool Satisfied(const Condition& condition, const Marks& marks, std::int64_t& found) const;
     bool Wait(const Condition& condition, const Marks& marks, std::int64_t timeoutMs,
               StepOutcome& outcome) const;

@@ -1,4 +1,5 @@
-// Reading expectations, the matchers they share with waits, and wait conditions.
+// Reading expectations (each kind reads its own keys: host/expectations/), the matchers they
+// share with waits, and wait conditions.
 
 #include <fmt/format.h>
 
@@ -21,7 +22,33 @@ std::optional<std::int32_t> Int32(const JsonNode& node) {
     return number ? std::optional<std::int32_t>(static_cast<std::int32_t>(*number)) : std::nullopt;
 }
 
-// "count": n (exactly n) or {"min": a, "max": b}; "absent": true (exactly 0).
+void ReadKind(JsonObject& object, Expectation& expectation) {
+    std::vector<std::string_view> kinds;
+    for (const auto& [name, index] : KindTable<Expected>::Names()) {
+        kinds.push_back(name);
+    }
+    const auto which = OneKeyOf(object, kinds, "expectation kind");
+    if (!which) {
+        return;
+    }
+    const JsonNode member = *object.Take(kinds[*which]);
+    expectation.what = KindTable<Expected>::Make(*which);
+    std::visit([&](auto& kind) { kind.Read(member, object); }, expectation.what);
+}
+
+Expectation One(const JsonNode& node) {
+    JsonObject object(node);
+    Expectation expectation;
+    expectation.path = node.path();
+    Optional(object, "name", expectation.name, [](const JsonNode& n) { return n.String(); });
+    object.Take("note");
+    ReadKind(object, expectation);
+    object.RejectUnknown();
+    return expectation;
+}
+
+}  // namespace
+
 void CountOf(JsonObject& object, CountRange& count, std::int64_t minimum) {
     if (auto member = object.Take("count")) {
         if (member->value().isObject()) {
@@ -70,183 +97,14 @@ std::optional<StatusMatcher> Status(const JsonNode& node) {
     return status;
 }
 
-template <class T, class Read>
-std::vector<T> ListOf(const JsonNode& node, Read&& read) {
-    std::vector<T> list;
-    if (auto elements = node.Array()) {
-        if (elements->empty()) {
-            node.Error("the list is empty");
-        }
-        for (const JsonNode& element : *elements) {
-            if (auto item = read(element)) {
-                list.push_back(*item);
-            }
-        }
-    }
-    return list;
-}
-
-Expectation One(const JsonNode& node);
-
-// Each kind reads its own member (`node`) and the keys it shares the object with ("count",
-// "absent", "exactly").
-
-// ---- log, call, publication, statusReport: counted ----------------------------------------
-
-void Read(const JsonNode& node, JsonObject& object, LogExpectation& e) {
-    e.matcher = Log(node);
-    CountOf(object, e.count, 0);
-}
-
-void Read(const JsonNode& node, JsonObject& object, CallExpectation& e) {
-    e.matcher = Call(node);
-    CountOf(object, e.count, 0);
-}
-
-void Read(const JsonNode& node, JsonObject& object, PublicationExpectation& e) {
-    e.matcher = Publication(node);
-    CountOf(object, e.count, 0);
-}
-
-void Read(const JsonNode& node, JsonObject& object, StatusReportExpectation& e) {
-    e.matcher = Status(node).value_or(StatusMatcher{});
-    CountOf(object, e.count, 0);
-}
-
-// ---- logOrder, calls, publications, statusReports: in order -------------------------------
-
-void Read(const JsonNode& node, JsonObject&, LogOrderExpectation& e) {
-    e.matchers = ListOf<LogMatcher>(
-        node, [](const JsonNode& n) { return std::optional<LogMatcher>(Log(n)); });
-}
-
-void Read(const JsonNode& node, JsonObject&, CallsExpectation& e) {
-    e.matchers = ListOf<CallMatcher>(
-        node, [](const JsonNode& n) { return std::optional<CallMatcher>(Call(n)); });
-}
-
 void Exactly(JsonObject& object, bool& exactly) {
     Optional(object, "exactly", exactly, [](const JsonNode& n) { return n.Bool(); });
 }
-
-void Read(const JsonNode& node, JsonObject& object, PublicationsExpectation& e) {
-    e.matchers = ListOf<PublicationMatcher>(
-        node, [](const JsonNode& n) { return std::optional<PublicationMatcher>(Publication(n)); });
-    Exactly(object, e.exactly);
-}
-
-void Read(const JsonNode& node, JsonObject& object, StatusReportsExpectation& e) {
-    e.matchers = ListOf<StatusMatcher>(node, Status);
-    Exactly(object, e.exactly);
-}
-
-// ---- startupType --------------------------------------------------------------------------
-
-void Read(const JsonNode& node, JsonObject&, StartupTypeExpectation& e) {
-    JsonObject object(node);
-    Optional(object, "start", e.start, [](const JsonNode& n) -> std::optional<std::uint32_t> {
-        auto number = n.IntegerOrName(0, 4, names::StartTypes());
-        return number ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*number))
-                      : std::nullopt;
-    });
-    if (auto delayed = object.Take("delayedAutostart")) {
-        if (delayed->value().isNull()) {
-            e.delayedAutostart = std::optional<std::uint32_t>();
-        } else if (auto value = Dword(*delayed)) {
-            e.delayedAutostart = *value;
-        }
-    }
-    object.RejectUnknown();
-    if (!object.Has("start") && !object.Has("delayedAutostart")) {
-        node.Error("give \"start\", \"delayedAutostart\" or both");
-    }
-}
-
-// ---- duration -----------------------------------------------------------------------------
-
-void Span(JsonObject& object, DurationExpectation& e) {
-    const auto which = OneKeyOf(object, {"of", "from"}, "span");
-    if (which == 0) {
-        Optional(object, "of", e.span, [](const JsonNode& n) {
-            return n.Enum<HostSpan>({{"OnStart", HostSpan::kOnStart},
-                                     {"OnStop", HostSpan::kOnStop},
-                                     {"startToFullInit", HostSpan::kStartToFullInit}});
-        });
-    } else if (which == 1) {
-        if (auto from = object.Take("from")) {
-            e.from = Log(*from);
-        }
-        if (auto to = object.Require("to")) {
-            e.to = Log(*to);
-        }
-    }
-    if (which != 1 && object.Has("to")) {
-        object.Take("to")->Error("\"to\" goes with \"from\"");
-    }
-}
-
-void Read(const JsonNode& node, JsonObject&, DurationExpectation& e) {
-    JsonObject object(node);
-    Span(object, e);
-    Optional(object, "atLeastMs", e.atLeastMs, Milliseconds);
-    Optional(object, "atMostMs", e.atMostMs, Milliseconds);
-    object.RejectUnknown();
-    if (!e.atLeastMs && !e.atMostMs) {
-        node.Error("give \"atLeastMs\", \"atMostMs\" or both");
-    }
-}
-
-// ---- registry -----------------------------------------------------------------------------
-
-void Read(const JsonNode& node, JsonObject&, RegistryExpectation& e) {
-    JsonObject registry(node);
-    e.value = Registry(registry, true);
-    registry.RejectUnknown();
-}
-
-// ---- anyOf, allOf -------------------------------------------------------------------------
 
 std::vector<Expectation> Group(const JsonNode& node) {
     return ListOf<Expectation>(
         node, [](const JsonNode& n) { return std::optional<Expectation>(One(n)); });
 }
-
-void Read(const JsonNode& node, JsonObject&, AnyOfExpectation& e) {
-    e.group = Group(node);
-}
-
-void Read(const JsonNode& node, JsonObject&, AllOfExpectation& e) {
-    e.group = Group(node);
-}
-
-// --------------------------------------------------------------------------------------------
-
-void ReadKind(JsonObject& object, Expectation& expectation) {
-    std::vector<std::string_view> kinds;
-    for (const auto& [name, index] : KindTable<Expected>::Names()) {
-        kinds.push_back(name);
-    }
-    const auto which = OneKeyOf(object, kinds, "expectation kind");
-    if (!which) {
-        return;
-    }
-    const JsonNode member = *object.Take(kinds[*which]);
-    expectation.what = KindTable<Expected>::Make(*which);
-    std::visit([&](auto& kind) { Read(member, object, kind); }, expectation.what);
-}
-
-Expectation One(const JsonNode& node) {
-    JsonObject object(node);
-    Expectation expectation;
-    expectation.path = node.path();
-    Optional(object, "name", expectation.name, [](const JsonNode& n) { return n.String(); });
-    object.Take("note");
-    ReadKind(object, expectation);
-    object.RejectUnknown();
-    return expectation;
-}
-
-}  // namespace
 
 std::vector<Expectation> Expectations(const JsonNode& node) {
     std::vector<Expectation> expectations;

@@ -15,7 +15,7 @@
 #include <json/value.h>
 
 #include "host/scenario/json_fields.h"
-#include "host/scenario/scenario_model.h"
+#include "host/scenario/scenario.h"
 
 namespace orvhost {
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "host/run/expectations.h"
+#include "host/expectations/expectation.h"
 #include "host/scenario/scenario_parser.h"
 #include "winapi/control/machine_control.h"
 

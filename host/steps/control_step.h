@@ -1,0 +1,25 @@
+#pragma once
+// Any control code, event data null.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/scenario/scenario_model.h"
+
+namespace orvhost {
+
+class JsonObject;
+class StepContext;
+
+struct ControlStep {
+    static constexpr std::string_view kName = "control";
+    std::uint32_t code = 0;
+    std::uint32_t eventType = 0;
+
+    void Read(JsonObject& object);
+    std::string Name() const;
+    bool Act(StepContext& context) const;
+};
+
+}  // namespace orvhost

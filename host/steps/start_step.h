@@ -1,0 +1,30 @@
+#pragma once
+// The service's start: OnStart on a thread of its own, as the service host calls it. The
+// exception the scenario expects to escape (the host contains it); any other escape, or none,
+// fails the step.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/scenario/scenario_model.h"
+
+namespace orvhost {
+
+class JsonObject;
+class StepContext;
+
+struct StartStep {
+    static constexpr std::string_view kName = "start";
+    std::optional<ThrownException> escapes;
+
+    void Read(JsonObject& object);
+    std::string Name() const;
+    bool Act(StepContext& context) const;
+};
+
+// Whether what escaped an entry point is what the step expected; fails the step when not.
+bool JudgeEscape(const char* entry, const std::optional<ThrownException>& expected,
+                 const std::optional<std::string>& escaped, StepContext& context);
+
+}  // namespace orvhost

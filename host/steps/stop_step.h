@@ -1,0 +1,25 @@
+#pragma once
+// The service's stop: OnStop, judged like a start's escape; inside a group it first waits
+// for the group's start.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/scenario/scenario_model.h"
+
+namespace orvhost {
+
+class JsonObject;
+class StepContext;
+
+struct StopStep {
+    static constexpr std::string_view kName = "stop";
+    std::optional<ThrownException> escapes;
+
+    void Read(JsonObject& object);
+    std::string Name() const;
+    bool Act(StepContext& context) const;
+};
+
+}  // namespace orvhost

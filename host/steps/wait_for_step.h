@@ -1,0 +1,24 @@
+#pragma once
+// Wait for evidence: a log line, a traced call or a publication.
+
+#include <string>
+#include <string_view>
+
+#include "host/scenario/scenario_model.h"
+
+namespace orvhost {
+
+class JsonObject;
+class StepContext;
+
+struct WaitForStep {
+    static constexpr std::string_view kName = "waitFor";
+    static constexpr bool kTakesUntil = false;  // it is a wait itself
+    Condition condition;
+
+    void Read(JsonObject& object);
+    std::string Name() const;
+    bool Act(StepContext& context) const;
+};
+
+}  // namespace orvhost
