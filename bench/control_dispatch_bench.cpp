@@ -18,8 +18,8 @@
 #include <string>
 #include <system_error>
 
-#include "host/run/machine_setup.h"
-#include "host/run/service_host.h"
+#include "host/machine/machine_setup.h"
+#include "host/machine/service_host.h"
 #include "service/entry_points.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/run/evidence.h"
-#include "host/run/matchers.h"
-#include "host/run/service_host.h"
+#include "host/machine/evidence.h"
+#include "host/scenario/matchers.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/scenario_model.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"

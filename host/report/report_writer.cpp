@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "host/report/run_facts.h"
-#include "host/run/matchers.h"
+#include "host/scenario/matchers.h"
 
 namespace orvhost {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "host/report/run_facts.h"
-#include "host/run/matchers.h"
+#include "host/scenario/matchers.h"
 #include "host/scenario/scenario_names.h"
 
 namespace orvhost {

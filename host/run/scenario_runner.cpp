@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "base/annotated_mutex.h"
-#include "host/run/arrangement.h"
+#include "host/scenario/arrangement.h"
 #include "host/run/terminal_log.h"
 #include "sim/common_base/log_control.h"
 #include "winapi/control/machine_control.h"

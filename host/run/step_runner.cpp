@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "host/run/matchers.h"
+#include "host/scenario/matchers.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"
 

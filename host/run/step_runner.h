@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
-#include "host/run/evidence.h"
-#include "host/run/service_host.h"
+#include "host/machine/evidence.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/scenario.h"
 #include "host/steps/step_context.h"
 

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/machine/log_level.h"
+
 namespace orvhost {
 
 // ---- Arrangements -----------------------------------------------------------------------
@@ -143,7 +145,6 @@ struct ClientArrangement {
 // ---- Matchers -----------------------------------------------------------------------------
 
 enum class TextMatch { kExact, kPrefix, kContains, kRegex };
-enum class LogLevel { kDebug, kInfo, kWarning, kError };
 
 struct LogMatcher {
     std::string text;

@@ -1,6 +1,6 @@
 #include "host/steps/arrange_step.h"
 
-#include "host/run/arrangement.h"
+#include "host/scenario/arrangement.h"
 #include "host/scenario/parser_parts.h"
 #include "host/scenario/scenario_validator.h"
 #include "host/steps/step.h"

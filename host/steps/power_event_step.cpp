@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/parser_parts.h"
 #include "host/scenario/scenario_names.h"
 #include "host/steps/step_context.h"

@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "host/run/arrangement.h"
+#include "host/scenario/arrangement.h"
 #include "host/scenario/parser_parts.h"
 
 namespace orvhost {

@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/parser_parts.h"
 #include "host/scenario/scenario_names.h"
 #include "host/steps/step_context.h"

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <future>
 
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/parser_parts.h"
 #include "host/steps/step_context.h"
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 #include "host/scenario/parser_parts.h"
 #include "host/steps/start_step.h"
 #include "host/steps/step_context.h"

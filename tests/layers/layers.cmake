@@ -9,7 +9,7 @@ cmake_minimum_required(VERSION 3.25)
 # layer whose pattern matches it (patterns are regular expressions over the path relative to
 # the repository).
 set(layer_names base win32 machine calls control shared shared_impl platform standins
-                service host orvsvc)
+                service host_machine host_scenario host_run host_report host orvsvc)
 set(pattern_base        "^src/base/")
 set(pattern_win32       "^src/winapi/(win32/|windows/|[^/]+$)")
 set(pattern_machine     "^src/winapi/machine/")
@@ -20,6 +20,10 @@ set(pattern_shared_impl "^src/shared/")
 set(pattern_platform    "^src/platform/")
 set(pattern_standins    "^src/sim/")
 set(pattern_service     "^src/service/")
+set(pattern_host_machine  "^host/machine/")
+set(pattern_host_scenario "^host/(scenario|steps|expectations)/")
+set(pattern_host_run      "^host/run/")
+set(pattern_host_report   "^host/report/")
 set(pattern_host        "^host/")
 set(pattern_orvsvc      "^orvsvc/")
 
@@ -34,7 +38,12 @@ set(uses_shared_impl base win32 shared platform)
 set(uses_platform    base win32 shared)
 set(uses_standins    base win32 shared platform)
 set(uses_service     base win32 shared platform)
-set(uses_host        base win32 control shared platform standins service)
+# orvhost's own libraries, bottom up; its command line sits on all of them.
+set(uses_host_machine  base win32 control shared platform standins service)
+set(uses_host_scenario ${uses_host_machine} host_machine)
+set(uses_host_run      ${uses_host_scenario} host_scenario)
+set(uses_host_report   ${uses_host_run} host_run)
+set(uses_host          ${uses_host_report} host_report)
 set(uses_orvsvc      base win32 service)
 
 function(layer_of path out)

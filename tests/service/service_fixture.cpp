@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "host/run/machine_setup.h"
+#include "host/machine/machine_setup.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"
 #include "winapi/control/machine_control.h"

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/common_base/log_control.h"
 #include "sim/trace.h"

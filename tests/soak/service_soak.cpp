@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "host/run/machine_setup.h"
-#include "host/run/service_host.h"
+#include "host/machine/machine_setup.h"
+#include "host/machine/service_host.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"
 #include "sim/common_base/operational_events_control.h"

@@ -1,4 +1,4 @@
-#include "host/run/evidence.h"
+#include "host/machine/evidence.h"
 
 #include <spdlog/details/null_mutex.h>
 #include <spdlog/sinks/base_sink.h>

@@ -1,4 +1,4 @@
-#include "host/run/service_host.h"
+#include "host/machine/service_host.h"
 
 #include <fmt/format.h>
 

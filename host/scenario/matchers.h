@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/run/evidence.h"
+#include "host/machine/evidence.h"
 #include "host/scenario/scenario_model.h"
 #include "sim/client/client_control.h"
 #include "winapi/windows_api.h"

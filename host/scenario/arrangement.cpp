@@ -1,10 +1,10 @@
-#include "host/run/arrangement.h"
+#include "host/scenario/arrangement.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include "base/unicode.h"
-#include "host/run/machine_setup.h"
+#include "host/machine/machine_setup.h"
 #include "host/scenario/scenario_names.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"

@@ -1,4 +1,4 @@
-#include "host/run/matchers.h"
+#include "host/scenario/matchers.h"
 
 #include <fmt/format.h>
 

@@ -1,4 +1,4 @@
-#include "host/run/machine_setup.h"
+#include "host/machine/machine_setup.h"
 
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"

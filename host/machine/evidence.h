@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
-#include "host/scenario/scenario_model.h"
+#include "host/machine/log_level.h"
 
 namespace orvhost {
 
