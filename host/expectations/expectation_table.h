@@ -9,6 +9,7 @@
 #include "host/expectations/any_of_expectation.h"
 #include "host/expectations/call_expectation.h"
 #include "host/expectations/calls_expectation.h"
+#include "host/expectations/control_expectation.h"
 #include "host/expectations/duration_expectation.h"
 #include "host/expectations/log_expectation.h"
 #include "host/expectations/log_order_expectation.h"
@@ -24,7 +25,7 @@ namespace orvhost {
 using Expected =
     std::variant<LogExpectation, LogOrderExpectation, CallExpectation, CallsExpectation,
                  PublicationExpectation, PublicationsExpectation, StatusReportExpectation,
-                 StatusReportsExpectation, StartupTypeExpectation, DurationExpectation,
-                 RegistryExpectation, AnyOfExpectation, AllOfExpectation>;
+                 StatusReportsExpectation, ControlExpectation, StartupTypeExpectation,
+                 DurationExpectation, RegistryExpectation, AnyOfExpectation, AllOfExpectation>;
 
 }  // namespace orvhost

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "host/machine/evidence.h"
-#include "host/scenario/matchers.h"
 #include "host/machine/service_host.h"
+#include "host/scenario/matchers.h"
 #include "host/scenario/scenario_model.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"

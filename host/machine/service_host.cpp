@@ -128,11 +128,15 @@ bool ServiceHost::WaitForFullInit(milliseconds realTimeout) {
 void ServiceHost::SendControl(DWORD control, DWORD eventType, void* eventData) {
     const DeliveredControl delivered{control, eventType, eventData != nullptr, ThisThread(),
                                      winsim::clock::MonotonicNow()};
+    std::size_t index = 0;
     {
         tsa::MutexLock lock(mutex_);
+        index = controls_.size();
         controls_.push_back(delivered);
     }
-    OnServiceControlHandle(control, eventType, eventData, nullptr);
+    const DWORD returned = OnServiceControlHandle(control, eventType, eventData, nullptr);
+    tsa::MutexLock lock(mutex_);
+    controls_[index].returned = returned;
 }
 
 void ServiceHost::SendSessionChange(DWORD reason, DWORD sessionId) {

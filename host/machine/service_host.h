@@ -49,6 +49,8 @@ struct DeliveredControl {
     bool hasData = false;
     std::uint32_t threadId = 0;
     std::chrono::milliseconds at{0};
+    // What the library's handler answered; empty while it runs.
+    std::optional<DWORD> returned = std::nullopt;
 };
 
 class ServiceHost {

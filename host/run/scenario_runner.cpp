@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "base/annotated_mutex.h"
-#include "host/scenario/arrangement.h"
 #include "host/run/terminal_log.h"
+#include "host/scenario/arrangement.h"
 #include "sim/common_base/log_control.h"
 #include "winapi/control/machine_control.h"
 

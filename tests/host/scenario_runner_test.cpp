@@ -15,10 +15,10 @@
 #include <thread>
 
 #include "host/cli.h"
+#include "host/machine/machine_setup.h"
 #include "host/report/report_writer.h"
 #include "host/report/run_summary.h"
 #include "host/report/timeline_writer.h"
-#include "host/machine/machine_setup.h"
 #include "host/run/scenario_runner.h"
 #include "host/run/step_runner.h"
 #include "host/scenario/scenario_parser.h"
