@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shared/client_vocabulary.h"
+
 namespace orvhost::names {
 
 const std::vector<std::string_view>& Agents() {
@@ -47,16 +49,27 @@ const NumberNames& Architectures() {
 }
 
 const NumberNames& ControlCodes() {
-    static const NumberNames table = {{"stop", 1},          {"pause", 2},
-                                      {"continue", 3},      {"interrogate", 4},
-                                      {"shutdown", 5},      {"paramChange", 6},
-                                      {"netBindAdd", 7},    {"netBindRemove", 8},
-                                      {"netBindEnable", 9}, {"netBindDisable", 10},
-                                      {"deviceEvent", 11},  {"hardwareProfileChange", 12},
-                                      {"powerEvent", 13},   {"sessionChange", 14},
-                                      {"preshutdown", 15},  {"timeChange", 16},
-                                      {"diagnostics", 210}, {"diagnosticsFull", 211},
-                                      {"maintenance", 220}, {"maintenanceSecond", 221}};
+    static const NumberNames table = {
+        {"stop", 1},
+        {"pause", 2},
+        {"continue", 3},
+        {"interrogate", 4},
+        {"shutdown", 5},
+        {"paramChange", 6},
+        {"netBindAdd", 7},
+        {"netBindRemove", 8},
+        {"netBindEnable", 9},
+        {"netBindDisable", 10},
+        {"deviceEvent", 11},
+        {"hardwareProfileChange", 12},
+        {"powerEvent", 13},
+        {"sessionChange", 14},
+        {"preshutdown", 15},
+        {"timeChange", 16},
+        {"diagnostics", orv::control_codes::kDiagnosticsScan},
+        {"diagnosticsFull", orv::control_codes::kDiagnosticsScanAlternate},
+        {"maintenance", orv::control_codes::kMaintenance},
+        {"maintenanceSecond", orv::control_codes::kMaintenanceAlternate}};
     return table;
 }
 

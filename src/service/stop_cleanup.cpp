@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "base/scoped_generic.h"
+#include "base/scope_exit.h"
 #include "platform/common_base/log.h"
 #include "platform/common_base/reg_monitor.h"
 #include "platform/common_base/string_utils.h"

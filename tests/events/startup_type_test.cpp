@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "service_fixture.h"
+#include "shared/client_vocabulary.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"
 
@@ -31,7 +32,7 @@ TEST_F(StartupTypeTest, UnreachableServiceManagerChangesNothingAndTheNextTrigger
         const std::uint64_t calls = winsim::failures::CallCount(call);
         winsim::failures::FailNext(call, 1, ERROR_ACCESS_DENIED);
         const std::uint64_t mark = LogMark();
-        orvsim::Publish(4, 15);
+        orvsim::Publish(orv::bus::kTopicConfigPolicy, orv::bus::kStatePolicyChanged);
         ASSERT_TRUE(WaitUntil([&] { return winsim::failures::CallCount(call) > calls; }));
         EXPECT_FALSE(orvsim::WaitForLog(
             [mark](const orvsim::LogRecord& record) {
@@ -41,7 +42,7 @@ TEST_F(StartupTypeTest, UnreachableServiceManagerChangesNothingAndTheNextTrigger
     }
     // Without a delayed-start value that half is left alone; the start type is corrected.
     const std::uint64_t mark = LogMark();
-    orvsim::Publish(4, 15);
+    orvsim::Publish(orv::bus::kTopicConfigPolicy, orv::bus::kStatePolicyChanged);
     ASSERT_TRUE(WaitForMessage(kChangedAutomatic));
     std::vector<std::wstring> changes = MessagesSince(mark);
     std::erase_if(changes,
@@ -66,7 +67,7 @@ TEST_F(StartupTypeTest, WatcherWithoutAChangeEventNeitherSpinsNorMissesTheStop) 
     EXPECT_LT(winsim::failures::CallCount(winsim::failures::Call::Wait) - waits, 100U);
 
     // Policy changes find no event to signal; nothing is evaluated.
-    orvsim::Publish(4, 15);
+    orvsim::Publish(orv::bus::kTopicConfigPolicy, orv::bus::kStatePolicyChanged);
     ASSERT_TRUE(
         WaitForMessage(std::wstring(scope::kNotification) + L":Received orv policy change event"));
     StopService();

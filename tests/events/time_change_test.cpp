@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "service_fixture.h"
+#include "shared/client_vocabulary.h"
 #include "sim/client/client_control.h"
 #include "winapi/control/machine_control.h"
 
@@ -132,7 +133,7 @@ TEST_F(TimeChangeTest, TheWindowIsExactlyTwoSecondsAndTheControlKeeps32BitsOfThe
                                 L"Windows OS Timechange event received. old secs=1000 new secs=" +
                                     std::to_wstring(wrapped)));
     EXPECT_EQ(lines.at(1), NotSending(30, 3));
-    EXPECT_EQ(PublishedCount(13, 0), 2);
+    EXPECT_EQ(PublishedCount(orv::bus::kTopicTimeChanged, 0), 2);
 }
 
 struct DeltaCase {
@@ -195,7 +196,7 @@ TEST_F(TimeChangeTest, TimeDeltaIsReadFromTheFirstClosedItemOfAnySizeOrIsZero) {
             EXPECT_EQ(lines.back(), NotSending(seconds, WallSeconds() - lastSent));
         }
     }
-    EXPECT_EQ(PublishedCount(13, 0), published);
+    EXPECT_EQ(PublishedCount(orv::bus::kTopicTimeChanged, 0), published);
 
     // A subscription error writes only its receipt, and the callback lives on.
     const std::uint64_t mark = LogMark();

@@ -9,6 +9,7 @@
 
 #include "service/entry_points.h"
 #include "service_fixture.h"
+#include "shared/client_vocabulary.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"
 #include "winapi/control/machine_control.h"
@@ -16,9 +17,9 @@
 namespace orvtest {
 namespace {
 
-constexpr DWORD kDiagnosticsAlternate = 211;
-constexpr DWORD kMaintenance = 220;
-constexpr DWORD kMaintenanceAlternate = 221;
+using orv::control_codes::kDiagnosticsScanAlternate;
+using orv::control_codes::kMaintenance;
+using orv::control_codes::kMaintenanceAlternate;
 
 class ControlDispatchTest : public ServiceScenario {};
 
@@ -33,13 +34,13 @@ TEST_F(ControlDispatchTest, ClientCodesWorkOnceStartedAndAreForwardedOnlyWhenFul
               orvsim::TraceText(static_cast<const void*>(ServiceStopEvent())));
     EXPECT_TRUE(orvsim::ForwardedControls().empty());
 
-    orvsim::Publish(4, 19);
+    orvsim::Publish(orv::bus::kTopicConfigPolicy, orv::bus::kStateMayFullyInitialize);
     ASSERT_TRUE(Host().WaitForFullInit(kEventually));
-    Host().SendControl(kDiagnosticsAlternate);
+    Host().SendControl(kDiagnosticsScanAlternate);
     ASSERT_TRUE(WaitUntil([] {
         const auto forwarded = orvsim::ForwardedControls();
         return std::any_of(forwarded.begin(), forwarded.end(),
-                           [](const auto& f) { return f.control == kDiagnosticsAlternate; });
+                           [](const auto& f) { return f.control == kDiagnosticsScanAlternate; });
     }));
     // A control still on its way when the agents became fully initialised may be forwarded
     // too, but no control was forwarded before.
@@ -61,8 +62,8 @@ TEST_F(ControlDispatchTest, WithoutAPrivatePoolControlsAreHandledAndWithoutAWork
                          ORV::Log::kError));
     // The next control is handled as usual; the dropped one never is.
     Host().SendControl(kMaintenance);
-    ASSERT_TRUE(WaitForPublished(7, 1));
-    EXPECT_FALSE(WaitForPublished(7, 2, kQuietPeriod));
+    ASSERT_TRUE(WaitForPublished(orv::bus::kTopicMaintenance, 1));
+    EXPECT_FALSE(WaitForPublished(orv::bus::kTopicMaintenance, 2, kQuietPeriod));
 }
 
 TEST_F(ControlDispatchTest, StopReleasesTheHelperFactoryOnlyOnceARunningControlHasItsHelper) {

@@ -1,11 +1,13 @@
 #include "control_flood.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
 #include <vector>
 
 #include "service/entry_points.h"
+#include "shared/client_vocabulary.h"
 
 namespace orvstress {
 
@@ -30,7 +32,9 @@ constexpr std::array<DWORD, 14> kOtherKnownCodes = {
     SERVICE_CONTROL_DEVICEEVENT,   SERVICE_CONTROL_HARDWAREPROFILECHANGE,
     SERVICE_CONTROL_TRIGGEREVENT,  0x00000060 /* SERVICE_CONTROL_LOWRESOURCES */};
 
-constexpr std::array<DWORD, 4> kClientCodes = {210, 211, 220, 221};
+constexpr std::array<DWORD, 4> kClientCodes = {
+    orv::control_codes::kDiagnosticsScan, orv::control_codes::kDiagnosticsScanAlternate,
+    orv::control_codes::kMaintenance, orv::control_codes::kMaintenanceAlternate};
 
 // FILETIME of 2026-01-01 and the span of a year in FILETIME units.
 constexpr int64_t kFileTime2026 = 134116128000000000;
@@ -149,7 +153,7 @@ void ControlFlood::SendUnknown() {
         code = OneIn(2) ? std::uniform_int_distribution<DWORD>(128, 255)(random_)
                         : static_cast<DWORD>(random_());
     } while ((code >= SERVICE_CONTROL_POWEREVENT && code <= SERVICE_CONTROL_TIMECHANGE) ||
-             code == 210 || code == 211 || code == 220 || code == 221);
+             std::find(kClientCodes.begin(), kClientCodes.end(), code) != kClientCodes.end());
     Deliver(code, static_cast<DWORD>(random_()), PassedOnData());
 }
 

@@ -32,7 +32,7 @@ class ControlFlood {
     void SendPowerEvent();
     void SendSessionChange();
     void SendTimeChange();
-    // A client code (210, 211, 220, 221), or another standard one.
+    // A client code (orv::control_codes), or another standard one.
     void SendKnown(bool client);
     void SendUnknown();
     void Deliver(DWORD control, DWORD eventType, void* eventData);

@@ -19,6 +19,7 @@
 #include "control_flood.h"
 #include "service/entry_points.h"
 #include "service_fixture.h"
+#include "shared/client_vocabulary.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/common_base_control.h"
 #include "winapi/control/machine_control.h"
@@ -214,7 +215,7 @@ class FloodRun : public ServiceScenario {
         const std::uint64_t traceMark = LastTraceSequence();
         const std::size_t reports = winsim::services::StatusReports().size();
         OnServiceControlHandle(SERVICE_CONTROL_PRESHUTDOWN, 0, nullptr, nullptr);
-        OnServiceControlHandle(220, 0, nullptr, nullptr);
+        OnServiceControlHandle(orv::control_codes::kMaintenance, 0, nullptr, nullptr);
         ASSERT_TRUE(winsim::WaitForIdleThreadPools(kEventually));
         ExpectNothingSince(logMark, traceMark, "for controls after the stop");
         EXPECT_EQ(winsim::services::StatusReports().size(), reports);

@@ -16,6 +16,7 @@
 
 #include "orvsvc/one_shot_event.h"
 #include "orvsvc/service_host.h"
+#include "shared/client_vocabulary.h"
 
 namespace orvsvc {
 namespace {
@@ -164,7 +165,7 @@ std::vector<DWORD> States(const std::vector<SERVICE_STATUS>& statuses) {
 TEST_F(ServiceHostTest, StopLeadsTheLibraryThroughItsLife) {
     runner_ = std::thread([this] { host_.Run(kHandle); });
     ASSERT_TRUE(journal_.WaitForState(SERVICE_START_PENDING));
-    EXPECT_EQ(host_.OnControl(220, 0, nullptr, nullptr),
+    EXPECT_EQ(host_.OnControl(orv::control_codes::kMaintenance, 0, nullptr, nullptr),
               static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
         << "a control during OnStart";
     EXPECT_EQ(host_.OnControl(SERVICE_CONTROL_INTERROGATE, 0, nullptr, nullptr), NO_ERROR);
@@ -177,7 +178,7 @@ TEST_F(ServiceHostTest, StopLeadsTheLibraryThroughItsLife) {
     EXPECT_EQ(lastControl_, std::make_tuple(DWORD{5}, LPVOID{&data}, LPVOID{this}));
     host_.OnControl(SERVICE_CONTROL_STOP, 0, nullptr, nullptr);  // OnStop takes 30 ms
     runner_.join();
-    EXPECT_EQ(host_.OnControl(221, 0, nullptr, nullptr),
+    EXPECT_EQ(host_.OnControl(orv::control_codes::kMaintenanceAlternate, 0, nullptr, nullptr),
               static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED))
         << "a control after OnStop";
 

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "service_manager_support.h"
+#include "shared/client_vocabulary.h"
 
 namespace scm_suite {
 namespace {
@@ -95,8 +96,8 @@ TEST_F(ServiceInstallTest, RegistersTheHostWithEverySettingOnce) {
     }
 }
 
-constexpr DWORD kMaintenance = 220;
-constexpr DWORD kMaintenanceSecondForm = 221;
+using orv::control_codes::kMaintenance;
+using orv::control_codes::kMaintenanceAlternate;
 constexpr DWORD kUnknownCustom = 200;
 constexpr char kMaintenanceLine[] =
     "OrvClientService::OnServiceControlHandle: Notifying agents as Maintenance task triggered";
@@ -156,7 +157,7 @@ TEST_F(ServiceRunTest, RunsTakesControlsStopsRestartsInANewProcessAndUninstalls)
     EXPECT_TRUE(log_.WaitFor(kMaintenanceLine, kLimit, 1));
     // The service hears its own publication on the bus: topic 7, state 1 for code 220.
     EXPECT_TRUE(log_.WaitFor("Notification received; topicID: 7, eventState: 1", kLimit));
-    ASSERT_TRUE(ControlService(service_.get(), kMaintenanceSecondForm, &status)) << GetLastError();
+    ASSERT_TRUE(ControlService(service_.get(), kMaintenanceAlternate, &status)) << GetLastError();
     EXPECT_TRUE(log_.WaitFor(kMaintenanceLine, kLimit, 2));
     EXPECT_TRUE(log_.WaitFor("Notification received; topicID: 7, eventState: 2", kLimit));
     EXPECT_EQ(CountContaining(log_.Lines(), kControlFailed), 0u) << Excerpt(log_.Lines());

@@ -5,34 +5,28 @@
 #include <string>
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
 
 namespace orvsim::client {
 namespace {
 
-class ConstructionFailures {
+// The components whose construction is arranged to fail.
+class ConstructionFailures : public orvbase::Guarded<std::set<std::string>> {
   public:
     void Arrange(std::string_view component, bool fails) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
         if (fails) {
-            failing_.emplace(component);
+            state_.emplace(component);
         } else {
-            failing_.erase(std::string(component));
+            state_.erase(std::string(component));
         }
     }
     bool Fails(std::string_view component) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        return failing_.count(std::string(component)) != 0;
+        return state_.count(std::string(component)) != 0;
     }
-    void Clear() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        failing_.clear();
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    std::set<std::string> failing_ GUARDED_BY(mutex_);
 };
 
 ConstructionFailures& Failures() {
@@ -49,7 +43,7 @@ void ThrowIfConstructionFails(std::string_view component) {
 }
 
 void ResetAgentConstruction() {
-    Failures().Clear();
+    Failures().Reset();
 }
 
 }  // namespace orvsim::client

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "base/scoped_generic.h"
+#include "base/scope_exit.h"
 #include "platform/common_base/orv_agent.h"
 #include "sim/client/full_init_announcer.h"
 #include "sim/client/owned_instance.h"

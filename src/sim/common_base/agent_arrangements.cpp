@@ -2,48 +2,43 @@
 #include <set>
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/common_base/agent_control.h"
 
 namespace orvsim {
 namespace {
 
-class AgentArrangements {
+struct Arranged {
+    std::map<std::wstring, AgentBehaviour> behaviours;
+    std::set<std::string> missing;  // components whose GetInstance returns null
+};
+
+class AgentArrangements : public orvbase::Guarded<Arranged> {
   public:
     void Arrange(const std::wstring& name, const AgentBehaviour& behaviour) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        behaviours_[name] = behaviour;
+        state_.behaviours[name] = behaviour;
     }
 
     AgentBehaviour Get(const std::wstring& name) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        auto it = behaviours_.find(name);
-        return it == behaviours_.end() ? AgentBehaviour{} : it->second;
+        auto it = state_.behaviours.find(name);
+        return it == state_.behaviours.end() ? AgentBehaviour{} : it->second;
     }
 
     void SetMissing(std::string_view component, bool missing) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
         if (missing) {
-            missing_.emplace(component);
+            state_.missing.emplace(component);
         } else {
-            missing_.erase(std::string(component));
+            state_.missing.erase(std::string(component));
         }
     }
 
     bool IsMissing(std::string_view component) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        return missing_.count(std::string(component)) != 0;
+        return state_.missing.count(std::string(component)) != 0;
     }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        behaviours_.clear();
-        missing_.clear();
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    std::map<std::wstring, AgentBehaviour> behaviours_ GUARDED_BY(mutex_);
-    std::set<std::string> missing_ GUARDED_BY(mutex_);
 };
 
 AgentArrangements& Arrangements() {

@@ -1,6 +1,7 @@
 #include "sim/common_base/environment_arrangements.h"
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/common_base/environment_control.h"
 
 namespace orvsim {
@@ -8,16 +9,34 @@ namespace {
 
 enum class OobeMode { kCompleted, kCompletedAfter, kNever };
 
-class Environment {
+orv::registration::RegistrationResult DefaultRegistration() {
+    orv::registration::RegistrationResult result;
+    result.success = true;
+    result.errorCode = 0;
+    return result;
+}
+
+struct Arranged {
+    OobeMode oobeMode = OobeMode::kCompleted;
+    unsigned oobeFailedChecks = 0;
+    unsigned oobeChecks = 0;
+    orv::registration::RegistrationResult registration = DefaultRegistration();
+    std::wstring manufacturer = L"Quelro";
+    std::optional<std::uint32_t> currentSession;
+    bool securityFails = false;
+    int outstandingDescriptors = 0;
+};
+
+class Environment : public orvbase::Guarded<Arranged> {
   public:
     bool CheckOobe() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        ++oobeChecks_;
-        switch (oobeMode_) {
+        ++state_.oobeChecks;
+        switch (state_.oobeMode) {
             case OobeMode::kCompleted:
                 return true;
             case OobeMode::kCompletedAfter:
-                return oobeChecks_ > oobeFailedChecks_;
+                return state_.oobeChecks > state_.oobeFailedChecks;
             case OobeMode::kNever:
                 break;
         }
@@ -26,97 +45,10 @@ class Environment {
 
     void ArrangeOobe(OobeMode mode, unsigned failedChecks) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        oobeMode_ = mode;
-        oobeFailedChecks_ = failedChecks;
-        oobeChecks_ = 0;
+        state_.oobeMode = mode;
+        state_.oobeFailedChecks = failedChecks;
+        state_.oobeChecks = 0;
     }
-
-    unsigned OobeChecks() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return oobeChecks_;
-    }
-
-    void ArrangeRegistration(orv::registration::RegistrationResult result) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        registration_ = result;
-    }
-
-    orv::registration::RegistrationResult Registration() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return registration_;
-    }
-
-    void ArrangeManufacturer(std::wstring manufacturer) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        manufacturer_ = std::move(manufacturer);
-    }
-
-    std::wstring Manufacturer() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return manufacturer_;
-    }
-
-    void ArrangeCurrentSession(std::optional<std::uint32_t> session) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        currentSession_ = session;
-    }
-
-    std::optional<std::uint32_t> CurrentSession() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return currentSession_;
-    }
-
-    void ArrangeSecurityFailure(bool fail) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        securityFails_ = fail;
-    }
-
-    bool SecurityFails() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return securityFails_;
-    }
-
-    void CountDescriptor(int delta) EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        outstandingDescriptors_ += delta;
-    }
-
-    int OutstandingDescriptors() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return outstandingDescriptors_;
-    }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        oobeMode_ = OobeMode::kCompleted;
-        oobeFailedChecks_ = 0;
-        oobeChecks_ = 0;
-        registration_ = DefaultRegistration();
-        manufacturer_ = kDefaultManufacturer;
-        currentSession_.reset();
-        securityFails_ = false;
-        outstandingDescriptors_ = 0;
-    }
-
-  private:
-    static constexpr wchar_t kDefaultManufacturer[] = L"Quelro";
-
-    static orv::registration::RegistrationResult DefaultRegistration() {
-        orv::registration::RegistrationResult result;
-        result.success = true;
-        result.errorCode = 0;
-        return result;
-    }
-
-    tsa::Mutex mutex_;
-    OobeMode oobeMode_ GUARDED_BY(mutex_) = OobeMode::kCompleted;
-    unsigned oobeFailedChecks_ GUARDED_BY(mutex_) = 0;
-    unsigned oobeChecks_ GUARDED_BY(mutex_) = 0;
-    orv::registration::RegistrationResult registration_ GUARDED_BY(mutex_) = DefaultRegistration();
-    std::wstring manufacturer_ GUARDED_BY(mutex_) = kDefaultManufacturer;
-    std::optional<std::uint32_t> currentSession_ GUARDED_BY(mutex_);
-    bool securityFails_ GUARDED_BY(mutex_) = false;
-    int outstandingDescriptors_ GUARDED_BY(mutex_) = 0;
 };
 
 Environment& TheEnvironment() {
@@ -133,19 +65,19 @@ bool CheckOobe() {
 }
 
 std::optional<std::uint32_t> CurrentSessionOverride() {
-    return TheEnvironment().CurrentSession();
+    return TheEnvironment().State().currentSession;
 }
 
 bool SecurityAttributesFail() {
-    return TheEnvironment().SecurityFails();
+    return TheEnvironment().State().securityFails;
 }
 
 void SecurityDescriptorAllocated() {
-    TheEnvironment().CountDescriptor(1);
+    TheEnvironment().With([](Arranged& arranged) { ++arranged.outstandingDescriptors; });
 }
 
 void SecurityDescriptorFreed() {
-    TheEnvironment().CountDescriptor(-1);
+    TheEnvironment().With([](Arranged& arranged) { --arranged.outstandingDescriptors; });
 }
 
 }  // namespace environment
@@ -163,38 +95,39 @@ void ArrangeOobeNeverCompleted() {
 }
 
 unsigned OobeChecks() {
-    return TheEnvironment().OobeChecks();
+    return TheEnvironment().State().oobeChecks;
 }
 
 void ArrangeRegistration(bool success, std::int32_t errorCode) {
     orv::registration::RegistrationResult result;
     result.success = success;
     result.errorCode = errorCode;
-    TheEnvironment().ArrangeRegistration(result);
+    TheEnvironment().With([&](Arranged& arranged) { arranged.registration = result; });
 }
 
 orv::registration::RegistrationResult ArrangedRegistration() {
-    return TheEnvironment().Registration();
+    return TheEnvironment().State().registration;
 }
 
 void ArrangeManufacturer(std::wstring manufacturer) {
-    TheEnvironment().ArrangeManufacturer(std::move(manufacturer));
+    TheEnvironment().With(
+        [&](Arranged& arranged) { arranged.manufacturer = std::move(manufacturer); });
 }
 
 std::wstring ArrangedManufacturer() {
-    return TheEnvironment().Manufacturer();
+    return TheEnvironment().State().manufacturer;
 }
 
 void ArrangeCurrentSessionId(std::optional<std::uint32_t> sessionId) {
-    TheEnvironment().ArrangeCurrentSession(sessionId);
+    TheEnvironment().With([&](Arranged& arranged) { arranged.currentSession = sessionId; });
 }
 
 void ArrangeSecurityAttributesFailure(bool fail) {
-    TheEnvironment().ArrangeSecurityFailure(fail);
+    TheEnvironment().With([&](Arranged& arranged) { arranged.securityFails = fail; });
 }
 
 int OutstandingSecurityDescriptors() {
-    return TheEnvironment().OutstandingDescriptors();
+    return TheEnvironment().State().outstandingDescriptors;
 }
 
 void ResetEnvironmentArrangements() {

@@ -14,12 +14,19 @@
 
 #include "client_fixture.h"
 #include "platform/shared_native/publisher_subscriber.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 #include "sim/client/client_control.h"
 #include "sim/trace.h"
 
 namespace {
 
+using orv::bus::kStateResumedFromSleep;
+using orv::bus::kTopicMaintenance;
+using orv::bus::kTopicPower;
+using orv::bus::kTopicRegistration;
+using orv::bus::kTopicServiceStopping;
+using orv::bus::kTopicTimeChanged;
 using orvsim::ArrangedException;
 using ::testing::ElementsAreArray;
 using ::testing::UnorderedElementsAre;
@@ -127,19 +134,21 @@ TEST_F(BusTest, DisabledNotifyingAndAStopRequestRefuseNewNotificationsButNotQueu
     Bus().Subscribe(gate.Handler(), false);
     Bus().Subscribe(recorder.Handler(), false);
     Bus().SetNotifyEnabled(false);
-    Publish(11, 14);  // refused
+    Publish(kTopicPower, kStateResumedFromSleep);  // refused
     Bus().SetNotifyEnabled(true);
-    Publish(91, 1);
-    gate.WaitUntilHeld();  // 91/1 is under way, the next two wait in the queue
-    Publish(91, 2);
-    Publish(91, 3);
+    Publish(kTopicServiceStopping, 1);
+    gate.WaitUntilHeld();  // the first is under way, the next two wait in the queue
+    Publish(kTopicServiceStopping, 2);
+    Publish(kTopicServiceStopping, 3);
 
     Bus().SetStopRequest();
-    Publish(13, 0);  // refused
+    Publish(kTopicTimeChanged, 0);  // refused
     gate.Open();
     Bus().Cleanup();
 
-    EXPECT_THAT(recorder.Got(), ElementsAreArray(Received{{91, 1}, {91, 2}, {91, 3}}));
+    EXPECT_THAT(recorder.Got(), ElementsAreArray(Received{{kTopicServiceStopping, 1},
+                                                          {kTopicServiceStopping, 2},
+                                                          {kTopicServiceStopping, 3}}));
     const auto record = orvsim::Publications();
     ASSERT_EQ(record.size(), 5u);
     for (std::size_t i = 0; i < record.size(); ++i) {
@@ -153,13 +162,13 @@ TEST_F(BusTest, AfterCleanupNothingIsDeliveredAndAPublicationToNobodyStartsNoThr
     // nobody to deliver to, no delivery thread may be left waiting until the next Cleanup.
     Recorder released, later;
     Bus().Subscribe(released.Handler(), false);
-    Publish(7, 1);
+    Publish(kTopicMaintenance, 1);
     Bus().Cleanup();
     EXPECT_EQ(orvsim::SubscriberCount(), 0);
     const int threads = ThreadCount();
     const auto got = released.Got();
 
-    Publish(7, 2);
+    Publish(kTopicMaintenance, 2);
     ExpectIdle();
     EXPECT_EQ(ThreadCount(), threads);
     const auto record = orvsim::Publications();
@@ -168,16 +177,16 @@ TEST_F(BusTest, AfterCleanupNothingIsDeliveredAndAPublicationToNobodyStartsNoThr
     EXPECT_EQ(record.back().deliveries, 0);
 
     Bus().Subscribe(later.Handler(), false);  // the bus can be used again
-    Publish(7, 3);
+    Publish(kTopicMaintenance, 3);
     ExpectIdle();
     EXPECT_EQ(released.Got(), got);
-    EXPECT_THAT(later.Got(), ElementsAreArray(Received{{7, 3}}));
+    EXPECT_THAT(later.Got(), ElementsAreArray(Received{{kTopicMaintenance, 3}}));
 }
 
 TEST_F(BusTest, UnsubscribeReturnsOnlyOnceTheRunningHandlerHasFinished) {
     Gate gate;
     const std::wstring id = Bus().Subscribe(gate.Handler(), false);
-    Publish(2, 3);
+    Publish(kTopicRegistration, 3);
     gate.WaitUntilHeld();
 
     auto unsubscribed = std::async(std::launch::async, [&] { return Bus().Unsubscribe(id); });
@@ -186,7 +195,8 @@ TEST_F(BusTest, UnsubscribeReturnsOnlyOnceTheRunningHandlerHasFinished) {
     EXPECT_TRUE(unsubscribed.get());
     EXPECT_FALSE(Bus().Unsubscribe(id));
 
-    Publish(2, 4);  // nobody left: a second call of the gate would fail its promise
+    // Nobody left: a second call of the gate would fail its promise.
+    Publish(kTopicRegistration, 4);
     ExpectIdle();
     EXPECT_EQ(orvsim::TraceCount("ORVPublisherSubscriber", "HandlerFailed"), 0u);
 }
@@ -230,7 +240,7 @@ TEST_F(BusTest, HandlersAreIsolatedAndFilteredByExtensionOnlyAndSender) {
 TEST_F(BusTest, TheBusesOwnCopiesStayOutOfTheTrace) {
     Bus().Subscribe([](ORVNotificationData&) {}, false);
     Bus().Subscribe([](ORVNotificationData& notification) { notification.getTopicId(); }, false);
-    Publish(13, 0);
+    Publish(kTopicTimeChanged, 0);
     ExpectIdle();
 
     std::vector<std::string> calls;
@@ -253,8 +263,8 @@ TEST_F(BusTest, StaysUsableWhenItsCallsAreArrangedToThrow) {
 
     // Notify has queued its notification when it throws: it is delivered.
     orvsim::ArrangeThrow("ORVPublisherSubscriber", "Notify", ArrangedException::kBadArrayNewLength);
-    EXPECT_THROW(Publish(7, 1), std::bad_array_new_length);
-    Publish(7, 2);
+    EXPECT_THROW(Publish(kTopicMaintenance, 1), std::bad_array_new_length);
+    Publish(kTopicMaintenance, 2);
     ExpectIdle();
     EXPECT_EQ(delivered.load(), 2);
 

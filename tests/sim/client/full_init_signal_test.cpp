@@ -9,6 +9,7 @@
 #include "platform/agents/config_policy_agent.h"
 #include "platform/agents/deploy_agent.h"
 #include "platform/agents/mdm_agent.h"
+#include "shared/client_vocabulary.h"
 #include "sim/client/client_control.h"
 #include "sim/common_base/agent_control.h"
 #include "sim/trace.h"
@@ -18,8 +19,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kConfigTopic = 4;
-constexpr int kFullInit = 19;
+using orv::bus::kStateMayFullyInitialize;
+using orv::bus::kTopicConfigPolicy;
 
 // Three agents of the roster, owned as the service owns them.
 class FullInitSignalTest : public orvtest::ClientFixture {
@@ -45,7 +46,8 @@ class FullInitSignalTest : public orvtest::ClientFixture {
     static std::size_t Announcements() {
         std::size_t count = 0;
         for (const auto& publication : orvsim::Publications()) {
-            count += publication.topicId == kConfigTopic && publication.eventState == kFullInit;
+            count += publication.topicId == kTopicConfigPolicy &&
+                     publication.eventState == kStateMayFullyInitialize;
         }
         return count;
     }
@@ -62,11 +64,12 @@ TEST_F(FullInitSignalTest, AnnouncedOnceEveryAgentHasBeenThroughInitFailedOrNot)
     orvsim::ArrangeAgent(L"MDMAgent", failing);
     EXPECT_THROW(mdm_->Init(), std::runtime_error);
     ASSERT_TRUE(config_->Init());
-    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod))
+    EXPECT_FALSE(
+        orvtest::Published(kTopicConfigPolicy, kStateMayFullyInitialize, orvtest::kQuietPeriod))
         << "announced before the deployment agent initialised";
 
     ASSERT_TRUE(deploy_->Init());
-    ASSERT_TRUE(orvtest::Published(kConfigTopic, kFullInit));
+    ASSERT_TRUE(orvtest::Published(kTopicConfigPolicy, kStateMayFullyInitialize));
     EXPECT_GT(orvsim::TraceOf("ConfigPolicyAgent", "AnnounceFullInit").at(0).sequence,
               orvsim::TraceOf("DeployAgent", "InitDone").at(0).sequence);
     ASSERT_TRUE(orvsim::WaitForBusIdle(orvtest::kEventually));
@@ -82,7 +85,8 @@ TEST_F(FullInitSignalTest, WaitsTheDelayOnTheMachineClockUnlessSuppressedOrUnIni
     ASSERT_TRUE(config_->Init());
     Arrange(false, 2000ms);
     winsim::clock::Advance(3000ms);
-    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod));
+    EXPECT_FALSE(
+        orvtest::Published(kTopicConfigPolicy, kStateMayFullyInitialize, orvtest::kQuietPeriod));
 
     config_->UnInit();
     Arrange(true, 3600s);
@@ -96,7 +100,7 @@ TEST_F(FullInitSignalTest, WaitsTheDelayOnTheMachineClockUnlessSuppressedOrUnIni
     Arrange(true, 4000ms);
     const auto armed = winsim::clock::MonotonicNow();
     ASSERT_TRUE(config_->Init());
-    ASSERT_TRUE(orvtest::Published(kConfigTopic, kFullInit));
+    ASSERT_TRUE(orvtest::Published(kTopicConfigPolicy, kStateMayFullyInitialize));
     EXPECT_GE(winsim::clock::MonotonicNow() - armed, 4000ms);
 }
 
@@ -109,7 +113,8 @@ TEST_F(FullInitSignalTest, AConfigPolicyAgentThatFailsToInitialiseAnnouncesNothi
     ASSERT_TRUE(mdm_->Init());
     ASSERT_TRUE(deploy_->Init());
 
-    EXPECT_FALSE(orvtest::Published(kConfigTopic, kFullInit, orvtest::kQuietPeriod));
+    EXPECT_FALSE(
+        orvtest::Published(kTopicConfigPolicy, kStateMayFullyInitialize, orvtest::kQuietPeriod));
 }
 
 }  // namespace

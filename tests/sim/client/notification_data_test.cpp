@@ -4,6 +4,7 @@
 #include <string>
 
 #include "client_fixture.h"
+#include "shared/client_vocabulary.h"
 #include "shared/notification_data.h"
 
 namespace {
@@ -26,7 +27,8 @@ TEST_F(NotificationDataTest, ZarnExtensionAndConfigChangeAreReadIndependently) {
         {LR"({"messageType": "", "configChangeDuringStartup": "true"})", false, false, false},
     };
     for (const Case& c : cases) {
-        ORVNotificationData notification(4, 15, c.payload);
+        ORVNotificationData notification(orv::bus::kTopicConfigPolicy,
+                                         orv::bus::kStatePolicyChanged, c.payload);
         EXPECT_EQ(notification.isZarnNotification(), c.zarn) << c.payload;
         EXPECT_EQ(notification.isExtensionNotification(), c.extension) << c.payload;
         bool flag = !c.configChange;

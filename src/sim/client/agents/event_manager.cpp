@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/agent_support.h"
 #include "sim/client/client_control.h"
@@ -56,24 +57,12 @@ std::string BytesText(const PowerSettingReceived* setting) {
 
 // What the event manager has received; kept apart from the instance so that it survives the
 // instance and reads back after the service has stopped.
-class Received {
+class Received : public orvbase::Guarded<std::vector<orvsim::ForwardedControl>> {
   public:
     void Add(const orvsim::ForwardedControl& control) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        controls_.push_back(control);
+        state_.push_back(control);
     }
-    std::vector<orvsim::ForwardedControl> Controls() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return controls_;
-    }
-    void Clear() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        controls_.clear();
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    std::vector<orvsim::ForwardedControl> controls_ GUARDED_BY(mutex_);
 };
 
 Received& TheReceived() {
@@ -149,13 +138,13 @@ DWORD EventManager::OnServiceControl(DWORD control, DWORD eventType, void* event
 namespace orvsim {
 
 std::vector<ForwardedControl> ForwardedControls() {
-    return TheReceived().Controls();
+    return TheReceived().State();
 }
 
 namespace client {
 
 void ResetEventManager() {
-    TheReceived().Clear();
+    TheReceived().Reset();
 }
 
 }  // namespace client

@@ -4,16 +4,16 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/state_book.h"
 #include "sim/trace.h"
 
 namespace {
 
 constexpr char kComponent[] = "ORV::PluginManager";
 
-class PluginBook : public orvsim::client::StateBook<orvsim::PluginState> {
+class PluginBook : public orvbase::Guarded<orvsim::PluginState> {
   public:
     void UpdateSession(int session, bool suspend) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);

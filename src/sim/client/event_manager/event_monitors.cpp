@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "platform/common_base/process_wrap.h"
 #include "platform/event_manager/device_context_event_monitor.h"
 #include "platform/event_manager/orv_event_monitor.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/state_book.h"
 #include "sim/trace.h"
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 constexpr char kDeviceContextComponent[] = "DeviceContextEventMonitor";
 constexpr char kClientComponent[] = "ORVEventMonitor";
 
-class MonitorBook : public orvsim::client::StateBook<orvsim::MonitorState> {
+class MonitorBook : public orvbase::Guarded<orvsim::MonitorState> {
   public:
     void StartDeviceContext() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);

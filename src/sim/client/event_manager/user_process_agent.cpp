@@ -1,6 +1,7 @@
 #include "platform/event_manager/user_process_agent.h"
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "platform/common_base/process_wrap.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
@@ -11,29 +12,34 @@ namespace {
 constexpr char kComponent[] = "UserProcessAgent";
 
 // The one per-user process "ORVUserAgent.exe" and what is arranged about it.
-class UserProcessBook {
+struct ArrangedProcess {
+    orvsim::UserProcessArrangement arranged;
+    orvsim::UserProcessState process;
+};
+
+class UserProcessBook : public orvbase::Guarded<ArrangedProcess> {
   public:
     bool DatasetEnabled() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        return arrangement_.datasetEnabled;
+        return state_.arranged.datasetEnabled;
     }
 
     int SessionChange(int activeSession) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        if (arrangement_.sessionChangeAnswer) {
-            return *arrangement_.sessionChangeAnswer;
+        if (state_.arranged.sessionChangeAnswer) {
+            return *state_.arranged.sessionChangeAnswer;
         }
-        return state_.running && state_.sessionId != activeSession ? 1 : 0;
+        return state_.process.running && state_.process.sessionId != activeSession ? 1 : 0;
     }
 
     bool Stop() EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        if (!state_.running) {
+        if (!state_.process.running) {
             return false;
         }
-        state_.running = false;
-        state_.sessionId = -1;
-        ++state_.stops;
+        state_.process.running = false;
+        state_.process.sessionId = -1;
+        ++state_.process.stops;
         return true;
     }
 
@@ -43,35 +49,19 @@ class UserProcessBook {
         if (session < 0) {
             return "no active user session";
         }
-        if (state_.running && state_.sessionId == session) {
+        if (state_.process.running && state_.process.sessionId == session) {
             return "already running";
         }
-        state_.running = true;
-        state_.sessionId = session;
-        ++state_.starts;
+        state_.process.running = true;
+        state_.process.sessionId = session;
+        ++state_.process.starts;
         return nullptr;
     }
 
     void Arrange(const orvsim::UserProcessArrangement& arrangement) EXCLUDES(mutex_) {
         tsa::MutexLock lock(mutex_);
-        arrangement_ = arrangement;
+        state_.arranged = arrangement;
     }
-
-    orvsim::UserProcessState State() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        return state_;
-    }
-
-    void Reset() EXCLUDES(mutex_) {
-        tsa::MutexLock lock(mutex_);
-        arrangement_ = {};
-        state_ = {};
-    }
-
-  private:
-    tsa::Mutex mutex_;
-    orvsim::UserProcessArrangement arrangement_ GUARDED_BY(mutex_);
-    orvsim::UserProcessState state_ GUARDED_BY(mutex_);
 };
 
 UserProcessBook& TheProcess() {
@@ -126,7 +116,7 @@ void ArrangeUserProcess(const UserProcessArrangement& arrangement) {
 }
 
 UserProcessState UserProcess() {
-    return TheProcess().State();
+    return TheProcess().State().process;
 }
 
 namespace client {

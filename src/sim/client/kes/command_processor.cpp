@@ -1,16 +1,16 @@
 #include "platform/kes/command_processor.h"
 
 #include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
-#include "sim/client/state_book.h"
 #include "sim/trace.h"
 
 namespace {
 
 constexpr char kComponent[] = "KESCommandProcessor";
 
-class ProcessorBook : public orvsim::client::StateBook<orvsim::CommandProcessorState> {
+class ProcessorBook : public orvbase::Guarded<orvsim::CommandProcessorState> {
   public:
     // Whether the call changed anything.
     bool SetInitialized(bool initialized) EXCLUDES(mutex_) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/annotated_mutex.h"
+#include "base/guarded.h"
 #include "sim/client/client_control.h"
 #include "sim/client/client_reset.h"
 #include "sim/trace.h"
@@ -10,14 +10,15 @@
 namespace {
 
 constexpr char kComponent[] = "OrvInfo";
-constexpr wchar_t kDefaultVersion[] = L"1.0.0.0";
 
-tsa::Mutex g_versionMutex;
-std::wstring g_version GUARDED_BY(g_versionMutex) = kDefaultVersion;
+struct Arranged {
+    std::wstring version = L"1.0.0.0";
+};
+
+orvbase::Guarded<Arranged> g_arranged;
 
 std::wstring ArrangedVersion() {
-    tsa::MutexLock lock(g_versionMutex);
-    return g_version;
+    return g_arranged.State().version;
 }
 
 }  // namespace
@@ -45,14 +46,13 @@ std::wstring OrvInfo::GetOrvServiceVersion() {
 namespace orvsim {
 
 void ArrangeServiceVersion(const std::wstring& version) {
-    tsa::MutexLock lock(g_versionMutex);
-    g_version = version;
+    g_arranged.With([&](Arranged& arranged) { arranged.version = version; });
 }
 
 namespace client {
 
 void ResetOrvInfo() {
-    ArrangeServiceVersion(kDefaultVersion);
+    g_arranged.Reset();
 }
 
 }  // namespace client
