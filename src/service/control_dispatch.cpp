@@ -20,6 +20,8 @@
 #include "shared/orv_status_manager.h"
 
 namespace {
+using orv::bus::kStateMaintenance;
+using orv::bus::kStateMaintenanceAlternate;
 using orv::bus::kStateResumedFromSleep;
 using orv::bus::kTopicMaintenance;
 using orv::bus::kTopicPower;
@@ -98,7 +100,7 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
             tags->RefreshTags(_hStopEvent, isArm64);
         }
         ORV::g_log.d(L"%s: Notifying agents as Maintenance task triggered", kScope);
-        Publish(kTopicMaintenance, 1);
+        Publish(kTopicMaintenance, kStateMaintenance);
         const std::shared_ptr<ORV::OrvStatusManager> statusManager = WithHelperFactory(
             [](orv::ORVHelperFactory& factory) { return factory.GetOrvStatusManager(); });
         if (statusManager) {
@@ -106,7 +108,7 @@ void OrvClientService::HandleClientControls(DWORD control, DWORD eventType, void
         }
     } else if (control == kMaintenanceAlternate) {
         ORV::g_log.d(L"%s: Notifying agents as Maintenance task triggered", kScope);
-        Publish(kTopicMaintenance, 2);
+        Publish(kTopicMaintenance, kStateMaintenanceAlternate);
     }
     // The flag first: the agent pointers are only complete once it is set.
     if (_fullyInitialized && _eventManager) {

@@ -18,6 +18,7 @@
 #include "shared/orvcore_types.h"
 
 namespace {
+using orv::bus::kStateNone;
 using orv::bus::kTopicServiceStopping;
 constexpr const wchar_t* kStopScope = L"OrvClientService::OnStop";
 constexpr const wchar_t* kCleanupScope = L"OrvClientService::Cleanup";
@@ -114,7 +115,7 @@ void OrvClientService::CleanupSteps() {
         _cleanupInProgress = true;
     }
 
-    ORVNotificationData stopping(kTopicServiceStopping, 0, L"");
+    ORVNotificationData stopping(kTopicServiceStopping, kStateNone, L"");
     ORVPublisherSubscriber* bus = ORVPublisherSubscriber::GetInstance();
     bus->Notify(stopping, L"");
 

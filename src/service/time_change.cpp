@@ -14,6 +14,7 @@
 #include "shared/notification_data.h"
 
 namespace {
+using orv::bus::kStateNone;
 using orv::bus::kTopicTimeChanged;
 constexpr const wchar_t* kCallbackScope = L"OrvClientService::EventLogCallback";
 constexpr const wchar_t* kDeltaScope = L"OrvClientService::GetTimeDeltaFromEvent";
@@ -90,7 +91,7 @@ void OrvClientService::SendTimeChangeNotification(int32_t timeDiffSeconds) {
         ORV::g_log.d(
             L"%s: Windows OS Timechange event received.Time diff = %d. Sending internal time change notification",
             kSendScope, timeDiffSeconds);
-        ORVNotificationData notification(kTopicTimeChanged, 0, L"");
+        ORVNotificationData notification(kTopicTimeChanged, kStateNone, L"");
         ORVPublisherSubscriber::GetInstance()->Notify(notification, L"");
         _lastTimeChangeNotification = _time64(nullptr);
     } else {

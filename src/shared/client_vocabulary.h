@@ -14,6 +14,10 @@ inline constexpr int kTopicPower = 11;
 inline constexpr int kTopicTimeChanged = 13;
 inline constexpr int kTopicServiceStopping = 91;
 
+// Topics whose only event state is 0: kTopicTimeChanged, kTopicServiceStopping.
+inline constexpr int kStateNone = 0;
+inline constexpr int kStateMaintenance = 1;              // on kTopicMaintenance
+inline constexpr int kStateMaintenanceAlternate = 2;     // on kTopicMaintenance
 inline constexpr int kStateRegistrationNotAnError = 11;  // on kTopicRegistration
 inline constexpr int kStateResumedFromSleep = 14;        // on kTopicPower
 inline constexpr int kStatePolicyChanged = 15;           // on kTopicConfigPolicy

@@ -13,8 +13,8 @@ class IConfigAgent {
 };
 
 // The configuration-policy agent (ConfigPolicyAgent library). Once the agents of the client
-// have initialised, it announces on the bus (topic 4, event state 19) that they may fully
-// initialise, as the real agent does after it has applied the first policy.
+// have initialised, it announces on the bus (kTopicConfigPolicy, kStateMayFullyInitialize) that
+// they may fully initialise, as the real agent does after it has applied the first policy.
 class ConfigPolicyAgent : public IORVAgent, public IConfigAgent {
   public:
     // The process-wide agent, created on first use; null when the agent is unavailable. The

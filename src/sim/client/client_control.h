@@ -38,9 +38,9 @@ namespace orvsim {
 // --- The full-init announcement ---------------------------------------------------------
 // Once the configuration-policy agent has initialised and every other agent that exists has
 // been through its Init, the agent waits `delay` (simulated machine time) and publishes
-// topic 4, event state 19 on the bus, as the real agent does after applying the first policy.
-// Without a configuration-policy agent (arranged missing, or its Init failed) nothing is
-// announced; its UnInit or destruction withdraws an announcement not yet made.
+// kTopicConfigPolicy, kStateMayFullyInitialize on the bus, as the real agent does after applying
+// the first policy. Without a configuration-policy agent (arranged missing, or its Init failed)
+// nothing is announced; its UnInit or destruction withdraws an announcement not yet made.
 struct FullInitSignalArrangement {
     bool enabled = true;  // false: the announcement never comes
     std::chrono::milliseconds delay{200};

@@ -1,6 +1,6 @@
 #pragma once
 // The configuration-policy agent's announcement that the client's agents may fully initialise
-// (topic 4, event state 19 on the bus).
+// (kTopicConfigPolicy, kStateMayFullyInitialize on the bus).
 //
 // Every agent of this library reports when it is made, when it is destroyed and when its Init
 // has been tried (whatever came of it). Once the configuration-policy agent has initialised,
