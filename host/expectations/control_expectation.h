@@ -2,20 +2,11 @@
 // Service controls the host delivered, counted: by code, event type, whether they carried
 // event data, and what the library's handler answered.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/expectations/expectation_kind.h"
 
 namespace orvhost {
 
-class JsonNode;
-class JsonObject;
 struct DeliveredControl;
-struct ExpectationResult;
-struct Snapshot;
 
 struct ControlMatcher {
     std::optional<std::uint32_t> code;
@@ -31,7 +22,6 @@ struct ControlExpectation {
     ControlMatcher matcher;
     CountRange count;
 
-    // `member` is its key's value; `object` holds the keys it shares ("count", ...).
     void Read(const JsonNode& member, JsonObject& object);
     std::string Describe() const;
     void Judge(const Snapshot& snapshot, ExpectationResult& result) const;

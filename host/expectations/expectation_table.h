@@ -5,12 +5,11 @@
 
 #include <variant>
 
-#include "host/expectations/all_of_expectation.h"
-#include "host/expectations/any_of_expectation.h"
 #include "host/expectations/call_expectation.h"
 #include "host/expectations/calls_expectation.h"
 #include "host/expectations/control_expectation.h"
 #include "host/expectations/duration_expectation.h"
+#include "host/expectations/group_expectations.h"
 #include "host/expectations/log_expectation.h"
 #include "host/expectations/log_order_expectation.h"
 #include "host/expectations/publication_expectation.h"

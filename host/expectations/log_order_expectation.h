@@ -1,24 +1,14 @@
 #pragma once
 // Log lines in this order.
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "host/scenario/scenario_model.h"
+#include "host/expectations/expectation_kind.h"
 
 namespace orvhost {
-
-class JsonNode;
-class JsonObject;
-struct ExpectationResult;
-struct Snapshot;
 
 struct LogOrderExpectation {
     static constexpr std::string_view kName = "logOrder";
     std::vector<LogMatcher> matchers;
 
-    // `member` is its key's value; `object` holds the keys it shares ("count", ...).
     void Read(const JsonNode& member, JsonObject& object);
     std::string Describe() const;
     void Judge(const Snapshot& snapshot, ExpectationResult& result) const;

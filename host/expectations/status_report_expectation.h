@@ -1,24 +1,15 @@
 #pragma once
 // SetServiceStatus reports counted.
 
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/expectations/expectation_kind.h"
 
 namespace orvhost {
-
-class JsonNode;
-class JsonObject;
-struct ExpectationResult;
-struct Snapshot;
 
 struct StatusReportExpectation {
     static constexpr std::string_view kName = "statusReport";
     StatusMatcher matcher;
     CountRange count;
 
-    // `member` is its key's value; `object` holds the keys it shares ("count", ...).
     void Read(const JsonNode& member, JsonObject& object);
     std::string Describe() const;
     void Judge(const Snapshot& snapshot, ExpectationResult& result) const;

@@ -1,16 +1,9 @@
 #pragma once
 // Any control code, event data null.
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct ControlStep {
     static constexpr std::string_view kName = "control";

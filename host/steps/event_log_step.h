@@ -1,17 +1,9 @@
 #pragma once
 // An event on the System channel (or an error notification): exactly one of the three.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct EventLogStep {
     static constexpr std::string_view kName = "eventLog";

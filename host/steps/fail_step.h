@@ -1,15 +1,9 @@
 #pragma once
 // Failure injection from now on.
 
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct FailStep {
     static constexpr std::string_view kName = "fail";

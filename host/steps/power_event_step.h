@@ -1,18 +1,9 @@
 #pragma once
 // Control 13, with a power setting for 0x8013.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct PowerEventStep {
     static constexpr std::string_view kName = "powerEvent";

@@ -1,15 +1,9 @@
 #pragma once
 // A registry value set or removed.
 
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct RegistryStep {
     static constexpr std::string_view kName = "registry";

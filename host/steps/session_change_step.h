@@ -1,16 +1,9 @@
 #pragma once
 // Control 14 with a session notification (or without data).
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct SessionChangeStep {
     static constexpr std::string_view kName = "sessionChange";

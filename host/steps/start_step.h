@@ -3,16 +3,9 @@
 // exception the scenario expects to escape (the host contains it); any other escape, or none,
 // fails the step.
 
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct StartStep {
     static constexpr std::string_view kName = "start";

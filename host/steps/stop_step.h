@@ -2,16 +2,9 @@
 // The service's stop: OnStop, judged like a start's escape; inside a group it first waits
 // for the group's start.
 
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct StopStep {
     static constexpr std::string_view kName = "stop";

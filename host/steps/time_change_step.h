@@ -1,17 +1,9 @@
 #pragma once
 // Control 16 with old and new time: moved by deltaMs from now, explicit, or without data.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct TimeChangeStep {
     static constexpr std::string_view kName = "timeChange";

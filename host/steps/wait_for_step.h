@@ -1,15 +1,9 @@
 #pragma once
 // Wait for evidence: a log line, a traced call or a publication.
 
-#include <string>
-#include <string_view>
-
-#include "host/scenario/scenario_model.h"
+#include "host/steps/step_kind.h"
 
 namespace orvhost {
-
-class JsonObject;
-class StepContext;
 
 struct WaitForStep {
     static constexpr std::string_view kName = "waitFor";
