@@ -18,6 +18,7 @@ std::string DescribeExpectation(const Expectation& e) {
 
 std::vector<std::string> MemberNames(const std::vector<Expectation>& group) {
     std::vector<std::string> texts;
+    texts.reserve(group.size());
     for (const Expectation& member : group) {
         texts.push_back(member.name.empty() ? DescribeExpectation(member) : member.name);
     }

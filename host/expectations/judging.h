@@ -149,6 +149,7 @@ std::string ListDescription(const std::vector<Matcher>& items) {
                            Describe(items.back()));
     }
     std::vector<std::string> texts;
+    texts.reserve(items.size());
     for (const auto& item : items) {
         texts.push_back(Describe(item));
     }

@@ -54,6 +54,7 @@ class ExpectationsTest : public ::testing::Test {
 
     static std::vector<bool> Met(const std::vector<ExpectationResult>& results) {
         std::vector<bool> met;
+        met.reserve(results.size());
         for (const ExpectationResult& result : results) {
             met.push_back(result.met);
         }

@@ -302,6 +302,7 @@ class CliTest : public ::testing::Test {
     static int Run(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "orvhost");
         std::vector<char*> argv;
+        argv.reserve(arguments.size());
         for (std::string& argument : arguments) {
             argv.push_back(argument.data());
         }
@@ -309,7 +310,7 @@ class CliTest : public ::testing::Test {
     }
 
     static std::string File(const std::string& name, const std::string& text) {
-        const std::string path = testing::TempDir() + name;
+        std::string path = testing::TempDir() + name;
         std::ofstream(path) << text;
         return path;
     }

@@ -120,7 +120,7 @@ HANDLE ServiceStopEvent();
 // before that thread goes on. The action must not log: it runs inside the logger.
 class OnLogLine {
   public:
-    OnLogLine(std::wstring message, std::function<void()> action);
+    OnLogLine(const std::wstring& message, std::function<void()> action);
     ~OnLogLine();
     OnLogLine(const OnLogLine&) = delete;
     OnLogLine& operator=(const OnLogLine&) = delete;
