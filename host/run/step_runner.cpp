@@ -123,19 +123,15 @@ bool StepRunner::RunStep(const Step& step, int depth) {
         if (step.after && !Wait(*step.after, marks, TimeoutOf(step), outcome)) {
             outcome.ok = false;
             outcome.detail = "not carried out: " + outcome.detail;
-            if (step.As<StartStep>() && depth > 0) {
-                StartCame();
+        } else {
+            if (step.delayMs > 0) {
+                Sleep(static_cast<DWORD>(step.delayMs));
             }
-            EndOutcome(index, outcome);
-            return false;
-        }
-        if (step.delayMs > 0) {
-            Sleep(static_cast<DWORD>(step.delayMs));
-        }
-        acted = true;
-        outcome.ok = Act(step, depth, marks, outcome);
-        if (outcome.ok && step.until) {
-            outcome.ok = Wait(*step.until, marks, TimeoutOf(step), outcome);
+            acted = true;
+            outcome.ok = Act(step, depth, marks, outcome);
+            if (outcome.ok && step.until) {
+                outcome.ok = Wait(*step.until, marks, TimeoutOf(step), outcome);
+            }
         }
     } catch (const std::exception& error) {
         outcome.ok = false;
